@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds VLZozed from nothing and runs every test: the whole suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then each fuzz target for a short bounded time.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+jobs=$(nproc)
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVLZ_SANITIZE=ON \
+      -DVLZ_BUILD_BENCH=OFF -DCMAKE_CXX_FLAGS="-O1" >/dev/null
+cmake --build build-asan -j "$jobs"
+
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVLZ_FUZZ=ON \
+      >/dev/null
+cmake --build build-fuzz -j "$jobs"
+
+status=0
+ctest --test-dir build-asan --output-on-failure -j "$jobs" || status=1
+ctest --test-dir build-fuzz --output-on-failure || status=1
+exit $status
