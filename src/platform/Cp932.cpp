@@ -11,7 +11,7 @@ namespace {
 
 // One conversion descriptor per direction and thread, opened on first use.
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : handle_(iconv_open(to, from)) {
         if (handle_ == reinterpret_cast<iconv_t>(-1)) {
             throw Exception(std::string("iconv cannot convert from ") + from + " to " + to);
@@ -43,7 +43,7 @@ public:
         return ok;
     }
 
-private:
+  private:
     iconv_t handle_;
 };
 
@@ -100,7 +100,9 @@ bool FitsCp932(std::string_view utf8) {
     return ToCp932Converter().Convert(rest, ignored);
 }
 
-std::size_t Cp932Length(std::string_view utf8) { return ToCp932(utf8).size(); }
+std::size_t Cp932Length(std::string_view utf8) {
+    return ToCp932(utf8).size();
+}
 
 std::string_view Cp932Prefix(std::string_view cp932, std::size_t maxBytes) {
     if (cp932.size() <= maxBytes) {

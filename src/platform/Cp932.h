@@ -12,7 +12,7 @@ namespace vlz {
 
 // Raised for UTF-8 text that CP932 cannot hold.
 class ECp932Error : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 

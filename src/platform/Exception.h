@@ -8,45 +8,45 @@
 namespace vlz {
 
 class Exception : public std::runtime_error {
-public:
+  public:
     explicit Exception(const std::string& message) : std::runtime_error(message) {}
     std::string Message() const { return what(); }
 };
 
 class EOutOfMemory : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 class EOutOfResources : public EOutOfMemory {
-public:
+  public:
     using EOutOfMemory::EOutOfMemory;
 };
 
 // The range error of SetPixels-like setters.
 class ERangeError : public Exception {
-public:
+  public:
     ERangeError() : Exception("範囲チェックエラー") {}
 };
 
 // Stream failures: a short read, a failed write, a file that cannot be opened or created.
 class EStreamError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 class EReadError : public EStreamError {
-public:
+  public:
     using EStreamError::EStreamError;
 };
 
 class EWriteError : public EStreamError {
-public:
+  public:
     using EStreamError::EStreamError;
 };
 
 class EFOpenError : public EStreamError {
-public:
+  public:
     using EStreamError::EStreamError;
 };
 

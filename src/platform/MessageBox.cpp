@@ -6,7 +6,7 @@ namespace vlz {
 namespace {
 
 class StandardErrorMessageBox : public MessageBoxHook {
-public:
+  public:
     int Show(std::string_view text, std::string_view caption, unsigned flags,
              MessageBoxOwner) override {
         std::cerr << (caption.empty() ? std::string_view() : caption)

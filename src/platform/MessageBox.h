@@ -34,7 +34,7 @@ constexpr int IDNO = 7;
 enum class MessageBoxOwner { Application, None };
 
 class MessageBoxHook {
-public:
+  public:
     virtual ~MessageBoxHook() = default;
     virtual int Show(std::string_view text, std::string_view caption, unsigned flags,
                      MessageBoxOwner owner) = 0;

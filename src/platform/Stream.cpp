@@ -12,7 +12,7 @@ namespace {
 
 std::int64_t ResolveSeek(std::int64_t offset, SeekOrigin origin, std::int64_t position,
                          std::int64_t size) {
-    std::int64_t base = origin == SeekOrigin::Begin ? 0
+    std::int64_t base = origin == SeekOrigin::Begin     ? 0
                         : origin == SeekOrigin::Current ? position
                                                         : size;
     if (offset < 0 ? base < -offset : false) {
@@ -30,7 +30,9 @@ std::int64_t TStream::Size() {
     return size;
 }
 
-std::int64_t TStream::Remaining() { return std::max<std::int64_t>(0, Size() - Position()); }
+std::int64_t TStream::Remaining() {
+    return std::max<std::int64_t>(0, Size() - Position());
+}
 
 void TStream::ReadBuffer(void* buffer, std::size_t count) {
     if (count != 0 && Read(buffer, count) != count) {
@@ -45,7 +47,8 @@ void TStream::WriteBuffer(const void* buffer, std::size_t count) {
 }
 
 void TStream::CopyFrom(TStream& source, std::int64_t count) {
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::int64_t>(count, 65536)));
+    std::vector<std::uint8_t> buffer(
+        static_cast<std::size_t>(std::min<std::int64_t>(count, 65536)));
     while (count > 0) {
         auto chunk = static_cast<std::size_t>(std::min<std::int64_t>(count, buffer.size()));
         source.ReadBuffer(buffer.data(), chunk);
@@ -76,9 +79,9 @@ std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
 }
 
 std::int64_t TMemoryStream::Seek(std::int64_t offset, SeekOrigin origin) {
-    position_ = static_cast<std::size_t>(ResolveSeek(offset, origin,
-                                                     static_cast<std::int64_t>(position_),
-                                                     static_cast<std::int64_t>(bytes_.size())));
+    position_ =
+        static_cast<std::size_t>(ResolveSeek(offset, origin, static_cast<std::int64_t>(position_),
+                                             static_cast<std::int64_t>(bytes_.size())));
     return static_cast<std::int64_t>(position_);
 }
 
@@ -92,12 +95,13 @@ std::size_t TReadOnlyMemoryStream::Read(void* buffer, std::size_t count) {
     return count;
 }
 
-std::size_t TReadOnlyMemoryStream::Write(const void*, std::size_t) { return 0; }
+std::size_t TReadOnlyMemoryStream::Write(const void*, std::size_t) {
+    return 0;
+}
 
 std::int64_t TReadOnlyMemoryStream::Seek(std::int64_t offset, SeekOrigin origin) {
-    position_ = static_cast<std::size_t>(ResolveSeek(offset, origin,
-                                                     static_cast<std::int64_t>(position_),
-                                                     static_cast<std::int64_t>(size_)));
+    position_ = static_cast<std::size_t>(ResolveSeek(
+        offset, origin, static_cast<std::int64_t>(position_), static_cast<std::int64_t>(size_)));
     return static_cast<std::int64_t>(position_);
 }
 
@@ -151,7 +155,7 @@ std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
 }
 
 std::int64_t TFileStream::Seek(std::int64_t offset, SeekOrigin origin) {
-    int whence = origin == SeekOrigin::Begin ? SEEK_SET
+    int whence = origin == SeekOrigin::Begin     ? SEEK_SET
                  : origin == SeekOrigin::Current ? SEEK_CUR
                                                  : SEEK_END;
     off_t result = ::lseek(descriptor_, static_cast<off_t>(offset), whence);

@@ -1,6 +1,6 @@
 #pragma once
-// Byte streams: read exactly N bytes (a short read raises EReadError), write, and move the position.
-// The bitmap library, the package reader and the tools read through them.
+// Byte streams: read exactly N bytes (a short read raises EReadError), write, and move the
+// position. The bitmap library, the package reader and the tools read through them.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,7 +15,7 @@ namespace vlz {
 enum class SeekOrigin { Begin, Current, End };
 
 class TStream {
-public:
+  public:
     virtual ~TStream() = default;
 
     // Reads up to `count` bytes; returns how many were read (fewer only at the end).
@@ -42,7 +42,7 @@ public:
 
 // A growable block of memory.
 class TMemoryStream : public TStream {
-public:
+  public:
     TMemoryStream() = default;
     explicit TMemoryStream(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
 
@@ -53,14 +53,14 @@ public:
     const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
     std::vector<std::uint8_t>& Bytes() { return bytes_; }
 
-private:
+  private:
     std::vector<std::uint8_t> bytes_;
     std::size_t position_ = 0;
 };
 
 // A read-only view of memory that the stream does not own.
 class TReadOnlyMemoryStream : public TStream {
-public:
+  public:
     TReadOnlyMemoryStream(const void* data, std::size_t size)
         : data_(static_cast<const std::uint8_t*>(data)), size_(size) {}
 
@@ -68,7 +68,7 @@ public:
     std::size_t Write(const void* buffer, std::size_t count) override;
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
 
-private:
+  private:
     const std::uint8_t* data_;
     std::size_t size_;
     std::size_t position_ = 0;
@@ -77,7 +77,7 @@ private:
 // A file. Read mode shares the file with every other reader and writer; Create makes a new file
 // or empties an existing one.
 class TFileStream : public TStream {
-public:
+  public:
     enum class Mode { Read, Create, ReadWrite };
     TFileStream(const std::string& path, Mode mode);
     ~TFileStream() override;
@@ -90,7 +90,7 @@ public:
 
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     std::string path_;
     int descriptor_ = -1;
 };

@@ -1,0 +1,51 @@
+#include "platform/SharedMemory.h"
+
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vlz {
+
+SectionHandle CreateSection(std::size_t size) {
+    int descriptor = memfd_create("vlzozed-section", MFD_CLOEXEC);
+    if (descriptor < 0) {
+        return NoSection;
+    }
+    if (ftruncate(descriptor, static_cast<off_t>(size > 0 ? size : 1)) != 0) {
+        close(descriptor);
+        return NoSection;
+    }
+    return descriptor;
+}
+
+std::size_t SectionSize(SectionHandle section) {
+    struct stat status {};
+    if (section == NoSection || fstat(section, &status) != 0) {
+        return 0;
+    }
+    return static_cast<std::size_t>(status.st_size);
+}
+
+std::uint8_t* MapSection(SectionHandle section) {
+    std::size_t size = SectionSize(section);
+    if (size == 0) {
+        return nullptr;
+    }
+    void* view = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, section, 0);
+    return view == MAP_FAILED ? nullptr : static_cast<std::uint8_t*>(view);
+}
+
+void UnmapSection(SectionHandle section, std::uint8_t* view) {
+    std::size_t size = SectionSize(section);
+    if (view != nullptr && size != 0) {
+        munmap(view, size);
+    }
+}
+
+void CloseSection(SectionHandle section) {
+    if (section != NoSection) {
+        close(section);
+    }
+}
+
+}  // namespace vlz
