@@ -16,8 +16,7 @@ constexpr MappingHandle NoMapping = NoSection;
 // Obtains a zero-filled block of `size` bytes. Raises EOutOfResources
 // "GetMemory: Cannot Make File Mapping Object" / "GetMemory: Cannot Make View of File Map" for
 // the mapped kind, and EOutOfMemory for the heap kind.
-void GetMemory(std::int32_t size, MappingHandle& mapping, std::uint8_t*& bits,
-               bool useFileMapping);
+void GetMemory(std::int32_t size, MappingHandle& mapping, std::uint8_t*& bits, bool useFileMapping);
 
 // Releases a block obtained by GetMemory; a null block is ignored. Resets both outputs.
 void FreeMemory(MappingHandle& mapping, std::uint8_t*& bits, bool useFileMapping);
