@@ -2,6 +2,10 @@
 
 #include <limits>
 
+#include "characters/PackageFile2.h"
+#include "platform/Cp932.h"
+#include "platform/MessageBox.h"
+
 namespace vlz {
 namespace {
 
@@ -134,6 +138,33 @@ TCharacterDescription ReadCharacterDescription(const std::vector<std::string>& l
             break;
         }
         *setting.field = *value;
+    }
+    return description;
+}
+
+}  // namespace vlz
+
+namespace vlz {
+
+TCharacterDescription LoadPackageDescription(TReadPackageFile& reader,
+                                             const std::string& fileName) {
+    std::vector<std::string> lines;
+    std::int32_t index = reader.IndexOf("desc.txt");
+    TPackageEntry entry = reader.GetEntry(index);
+    // An entry that reaches outside the file (or has a negative size) counts as no description:
+    // the character still loads with what its picture gives, and the user is told.
+    TStream* stream = index >= 0 && reader.Contains(entry) ? reader.OpenEntry("desc.txt") : nullptr;
+    if (stream != nullptr) {
+        std::string text(static_cast<std::size_t>(entry.Size), '\0');
+        stream->ReadBuffer(text.data(), text.size());
+        lines = SplitDescriptionLines(text);
+    } else {
+        ShowMessageBox("FileOpenError: desc.txt", "", MB_ICONERROR);
+    }
+    TCharacterDescription description = ReadCharacterDescription(lines);
+    description.Name = FromCp932(description.Name);
+    if (!description.Complete()) {
+        ShowMessageBox(fileName + "(desc.txt) 読み込み中のエラー.", "エラー", MB_ICONERROR);
     }
     return description;
 }

@@ -66,13 +66,14 @@ TFindFile::~TFindFile() {
 bool TFindFile::First(const std::string& pattern, TFindData& data) {
     Close();
     std::size_t slash = pattern.rfind('/');
+    std::string_view folder = std::string_view(pattern).substr(0, slash);
     if (slash == std::string::npos) {
-        folder_ = ".";
-        wildcard_ = pattern;
-    } else {
-        folder_ = slash == 0 ? "/" : pattern.substr(0, slash);
-        wildcard_ = pattern.substr(slash + 1);
+        folder = ".";
+    } else if (slash == 0) {
+        folder = "/";
     }
+    folder_.assign(folder.data(), folder.size());
+    wildcard_ = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
     directory_ = ::opendir(folder_.c_str());
     if (directory_ == nullptr) {
         return false;
@@ -91,7 +92,10 @@ bool TFindFile::Next(TFindData& data) {
             continue;
         }
         data.Name = name;
-        data.Attributes = AttributesOf(folder_ + "/" + data.Name, name);
+        std::string path = folder_;
+        path += '/';
+        path += name;
+        data.Attributes = AttributesOf(path, name);
         return true;
     }
     Close();
