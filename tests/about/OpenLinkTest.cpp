@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
+#include "about/RecordingShell.h"
 #include "platform/Shell.h"
 #include "platform/TemporaryDesktop.h"
 
@@ -11,40 +10,6 @@ namespace vlz {
 namespace {
 
 using Words = std::vector<std::string>;
-
-// A shell that answers from a table and records what it was asked to do.
-class RecordingShell : public ShellHook {
-  public:
-    RecordingShell() { previous_ = InstallShellHook(this); }
-    ~RecordingShell() override { InstallShellHook(previous_); }
-
-    std::intptr_t ShellExecute(std::string_view file, int showCommand) override {
-        Opened.emplace_back(file);
-        ShowCommands.push_back(showCommand);
-        return ShellResult;
-    }
-    std::optional<std::string> ReadClassesRootDefault(std::string_view subkey) override {
-        Asked.emplace_back(subkey);
-        auto found = Registry.find(std::string(subkey));
-        if (found == Registry.end()) {
-            return std::nullopt;
-        }
-        return found->second;
-    }
-    unsigned WinExec(std::string_view commandLine, int showCommand) override {
-        Started.emplace_back(commandLine);
-        ShowCommands.push_back(showCommand);
-        return 33;
-    }
-
-    std::intptr_t ShellResult = 42;
-    std::map<std::string, std::string> Registry;
-    Words Opened, Asked, Started;
-    std::vector<int> ShowCommands;
-
-  private:
-    ShellHook* previous_ = nullptr;
-};
 
 TEST(RemovePlaceholder, TakesTheCharacterBeforeThePlaceholderAlong) {
     EXPECT_EQ(RemovePlaceholder(R"("C:\b\browser.exe" "%1")"), R"("C:\b\browser.exe")");
@@ -58,7 +23,7 @@ TEST(RemovePlaceholder, TakesTheCharacterBeforeThePlaceholderAlong) {
 }
 
 TEST(OpenLink, WebAddressThatTheShellOpensGoesNoFurther) {
-    RecordingShell shell;
+    testing::RecordingShell shell;
     OpenLink("http://example.org/", SW_SHOW);
     EXPECT_EQ(shell.Opened, Words{"http://example.org/"});
     EXPECT_EQ(shell.ShowCommands, std::vector<int>{SW_SHOW});
@@ -67,7 +32,7 @@ TEST(OpenLink, WebAddressThatTheShellOpensGoesNoFurther) {
 }
 
 TEST(OpenLink, WebAddressFallsBackToTheHtmlBrowserAndStopsAtAMissingKey) {
-    RecordingShell shell;
+    testing::RecordingShell shell;
     shell.ShellResult = SE_ERR_NOASSOC;
     OpenLink("http://example.org/", SW_SHOW);
     EXPECT_EQ(shell.Asked, Words{".htm"});
@@ -84,7 +49,7 @@ TEST(OpenLink, WebAddressFallsBackToTheHtmlBrowserAndStopsAtAMissingKey) {
 }
 
 TEST(OpenLink, EverythingElseGoesToTheMailProgramWithoutTheShell) {
-    RecordingShell shell;
+    testing::RecordingShell shell;
     shell.Registry["mailto\\shell\\open\\command"] = "mailer -compose %1";
     OpenLink("someone@example.org", SW_SHOW);
     OpenLink("mailto:someone@example.org", SW_SHOW);
@@ -100,7 +65,7 @@ TEST(OpenLink, EverythingElseGoesToTheMailProgramWithoutTheShell) {
 }
 
 TEST(OpenLink, ValuesThatDoNotFitTheRegistryBufferFailTheLookup) {
-    RecordingShell shell;
+    testing::RecordingShell shell;
     std::string value;
     shell.Registry["k"] = std::string(259, 'a');
     EXPECT_TRUE(ReadRegistryDefault("k", value));
