@@ -1,0 +1,171 @@
+#include "toolkit/Application.h"
+
+#include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QPalette>
+#include <QTimer>
+#include <QTranslator>
+#include <cstdio>
+#include <cstdlib>
+
+#include "graphics/Color.h"
+#include "platform/Exception.h"
+#include "platform/MessageBox.h"
+#include "toolkit/Form.h"
+
+namespace vlz {
+
+namespace {
+
+TApplication* CurrentApplication = nullptr;
+
+// The Japanese face every Windows face of the program stands for, so that text metrics stay the
+// same everywhere.
+constexpr const char* JapaneseFace = "Noto Sans CJK JP";
+
+bool EndsWithFullStop(const std::string& text) {
+    if (text.empty()) {
+        return false;
+    }
+    if (text.back() == '.') {
+        return true;
+    }
+    // "。" (U+3002) and "．" (U+FF0E) end a Japanese sentence.
+    for (const char* stop : {"\xE3\x80\x82", "\xEF\xBC\x8E"}) {
+        const std::string_view mark(stop);
+        if (text.size() >= mark.size() &&
+            text.compare(text.size() - mark.size(), mark.size(), mark) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string ExceptionText(std::exception_ptr error) {
+    std::string text;
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& exception) {
+        text = exception.what();
+    } catch (...) {
+        text = "Unknown exception";
+    }
+    if (!EndsWithFullStop(text)) {
+        text += '.';
+    }
+    return text;
+}
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    CurrentApplication = this;
+    setQuitOnLastWindowClosed(false);
+}
+
+TApplication::~TApplication() {
+    CurrentApplication = nullptr;
+}
+
+TApplication* TApplication::Instance() {
+    return CurrentApplication;
+}
+
+void TApplication::SetTitle(const std::string& title) {
+    FTitle = title;
+    setApplicationDisplayName(QString::fromStdString(title));
+}
+
+void TApplication::SetMainForm(TForm* form) {
+    FMainForm = form;
+}
+
+void TApplication::Terminate() {
+    FTerminated = true;
+    QTimer::singleShot(0, this, [] { QCoreApplication::exit(0); });
+}
+
+int TApplication::Run() {
+    if (FTerminated) {
+        return 0;
+    }
+    return exec();
+}
+
+void TApplication::HandleException(std::exception_ptr error) {
+    ShowException(ExceptionText(error));
+}
+
+void TApplication::ShowException(const std::string& message) {
+    ShowMessageBox(message, FTitle, MB_OK | MB_ICONERROR);
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        HandleException(std::current_exception());
+        return false;
+    }
+}
+
+void Guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (...) {
+        if (CurrentApplication != nullptr) {
+            CurrentApplication->HandleException(std::current_exception());
+        } else {
+            std::fprintf(stderr, "%s\n", ExceptionText(std::current_exception()).c_str());
+        }
+    }
+}
+
+bool PrepareDisplay() {
+    const char* display = std::getenv("DISPLAY");
+    const bool hasX = display != nullptr && *display != '\0';
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const bool hasWayland = wayland != nullptr && *wayland != '\0';
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    const bool platformChosen = platform != nullptr && *platform != '\0';
+    if (hasX && !platformChosen) {
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+    }
+    if (!hasX && !hasWayland && !platformChosen) {
+        std::fprintf(stderr,
+                     "VLZozed: no display found (DISPLAY and WAYLAND_DISPLAY are unset); "
+                     "the notes need a desktop to appear on.\n");
+        return false;
+    }
+    return true;
+}
+
+void PrepareDesktop(TApplication& application) {
+    auto* translator = new QTranslator(&application);
+    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(translator);
+    }
+
+    for (const char* face :
+         {"ＭＳ Ｐゴシック", "ＭＳ ゴシック", "MS UI Gothic", "MS PGothic", "MS Gothic"}) {
+        QFont::insertSubstitution(QString::fromUtf8(face), QString::fromLatin1(JapaneseFace));
+    }
+
+    const QPalette palette = QApplication::palette();
+    const auto set = [&](int index, QPalette::ColorRole role) {
+        const QColor color = palette.color(QPalette::Active, role);
+        SetSystemColor(index, RGB(static_cast<std::uint8_t>(color.red()),
+                                  static_cast<std::uint8_t>(color.green()),
+                                  static_cast<std::uint8_t>(color.blue())));
+    };
+    set(COLOR_WINDOW, QPalette::Base);
+    set(COLOR_WINDOWTEXT, QPalette::Text);
+    set(COLOR_BTNFACE, QPalette::Button);
+    set(COLOR_BTNTEXT, QPalette::ButtonText);
+    set(COLOR_HIGHLIGHT, QPalette::Highlight);
+    set(COLOR_HIGHLIGHTTEXT, QPalette::HighlightedText);
+}
+
+}  // namespace vlz
