@@ -1,0 +1,344 @@
+#include "platform/IniDocument.h"
+
+#include <stdexcept>
+
+#include "platform/Cp932.h"
+
+namespace vlz {
+namespace {
+
+constexpr std::string_view CrLf = "\r\n";
+constexpr std::string_view Lf = "\n";
+
+bool IsSpace(char byte) {
+    return byte == ' ' || byte == '\t';
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsSpace(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsSpace(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+bool IsQuote(char byte) {
+    return byte == '"' || byte == '\'';
+}
+
+// The position of `wanted` (a byte below 0x80) outside double-byte characters, or npos.
+std::size_t FindSingleByte(std::string_view text, char wanted, std::size_t from = 0) {
+    for (std::size_t i = from; i < text.size(); ++i) {
+        if (IsCp932LeadByte(static_cast<unsigned char>(text[i]))) {
+            ++i;
+        } else if (text[i] == wanted) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+char FoldByte(char byte) {
+    return (byte >= 'A' && byte <= 'Z') ? static_cast<char>(byte - 'A' + 'a') : byte;
+}
+
+}  // namespace
+
+std::string QuoteIniValue(std::string_view value) {
+    if (!value.empty() && (IsSpace(value.front()) || IsSpace(value.back()) ||
+                           IsQuote(value.front()) || IsQuote(value.back()))) {
+        std::string quoted;
+        quoted.reserve(value.size() + 2);
+        quoted += '"';
+        quoted += value;
+        quoted += '"';
+        return quoted;
+    }
+    return std::string(value);
+}
+
+std::string_view UnquoteIniValue(std::string_view stored) {
+    if (stored.size() >= 2 && IsQuote(stored.front()) && stored.back() == stored.front()) {
+        return stored.substr(1, stored.size() - 2);
+    }
+    return stored;
+}
+
+std::string TIniDocument::FoldCase(std::string_view name) {
+    std::string folded(name);
+    for (std::size_t i = 0; i < folded.size(); ++i) {
+        if (IsCp932LeadByte(static_cast<unsigned char>(folded[i]))) {
+            ++i;
+        } else {
+            folded[i] = FoldByte(folded[i]);
+        }
+    }
+    return folded;
+}
+
+bool TIniDocument::SameName(std::string_view left, std::string_view right) {
+    if (left.size() != right.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < left.size(); ++i) {
+        if (IsCp932LeadByte(static_cast<unsigned char>(left[i]))) {
+            // Both bytes of a double-byte character compare exactly.
+            if (left[i] != right[i] || (i + 1 < left.size() && left[i + 1] != right[i + 1])) {
+                return false;
+            }
+            ++i;
+        } else if (FoldByte(left[i]) != FoldByte(right[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TIniDocument::Line::IsBlank() const {
+    return Trim(text).empty();
+}
+
+TIniDocument::Line TIniDocument::MakeLine(std::string text, std::string_view ending) {
+    Line line{std::move(text), ending};
+    std::string_view view(line.text);
+    std::size_t start = 0;
+    while (start < view.size() && IsSpace(view[start])) {
+        ++start;
+    }
+    if (start == view.size() || view[start] == ';' || view[start] == '[') {
+        return line;
+    }
+    std::size_t equals = view.find('=', start);  // '=' is never the second byte of a character
+    if (equals == std::string_view::npos) {
+        return line;
+    }
+    std::string_view key = Trim(view.substr(start, equals - start));
+    std::string_view value = Trim(view.substr(equals + 1));
+    line.keyStart = start;
+    line.keyLength = key.size();
+    line.valueStart =
+        value.empty() ? equals + 1 : static_cast<std::size_t>(value.data() - view.data());
+    line.valueLength = value.size();
+    return line;
+}
+
+void TIniDocument::Parse(std::string_view bytes) {
+    sections_.clear();
+    sectionsByName_.clear();
+    liveSectionsStale_ = true;
+    sections_.push_back(Section{"", "", false, false, {}});
+
+    std::size_t position = 0;
+    while (position < bytes.size()) {
+        std::size_t newline = bytes.find('\n', position);
+        std::string_view text;
+        std::string_view ending;
+        if (newline == std::string_view::npos) {
+            text = bytes.substr(position);
+            position = bytes.size();
+        } else {
+            text = bytes.substr(position, newline - position);
+            ending = Lf;
+            if (!text.empty() && text.back() == '\r') {
+                text.remove_suffix(1);
+                ending = CrLf;
+            }
+            position = newline + 1;
+        }
+
+        std::string_view trimmed = Trim(text);
+        if (!trimmed.empty() && trimmed.front() == '[') {
+            std::size_t close = FindSingleByte(trimmed, ']', 1);
+            std::string_view name = Trim(
+                close == std::string_view::npos ? trimmed.substr(1) : trimmed.substr(1, close - 1));
+            Section section{std::string(name), FoldCase(name), true, false, {}};
+            section.lines.push_back(Line{std::string(text), ending});
+            sectionsByName_[section.folded].push_back(sections_.size());
+            sections_.push_back(std::move(section));
+        } else {
+            sections_.back().lines.push_back(MakeLine(std::string(text), ending));
+        }
+    }
+}
+
+std::string TIniDocument::Serialize() const {
+    std::size_t size = 0;
+    for (const Section& section : sections_) {
+        if (!section.erased) {
+            for (const Line& line : section.lines) {
+                size += line.text.size() + line.ending.size();
+            }
+        }
+    }
+    std::string bytes;
+    bytes.reserve(size);
+    for (const Section& section : sections_) {
+        if (!section.erased) {
+            for (const Line& line : section.lines) {
+                bytes += line.text;
+                bytes += line.ending;
+            }
+        }
+    }
+    return bytes;
+}
+
+const std::vector<std::size_t>& TIniDocument::LiveSections() const {
+    if (liveSectionsStale_) {
+        liveSections_.clear();
+        for (std::size_t i = 0; i < sections_.size(); ++i) {
+            if (sections_[i].hasHeader && !sections_[i].erased) {
+                liveSections_.push_back(i);
+            }
+        }
+        liveSectionsStale_ = false;
+    }
+    return liveSections_;
+}
+
+std::vector<std::string> TIniDocument::SectionNames() const {
+    std::vector<std::string> names;
+    names.reserve(LiveSections().size());
+    for (std::size_t index : LiveSections()) {
+        names.push_back(sections_[index].name);
+    }
+    return names;
+}
+
+std::size_t TIniDocument::SectionCount() const {
+    return LiveSections().size();
+}
+
+const TIniDocument::Section* TIniDocument::FindSection(std::string_view section) const {
+    auto found = sectionsByName_.find(FoldCase(section));
+    return found == sectionsByName_.end() ? nullptr : &sections_[found->second.front()];
+}
+
+const TIniDocument::Line* TIniDocument::FindKey(const Section& section, std::string_view key) {
+    for (const Line& line : section.lines) {
+        if (line.IsKey() && SameName(line.Key(), key)) {
+            return &line;
+        }
+    }
+    return nullptr;
+}
+
+std::optional<std::string_view> TIniDocument::Value(std::string_view section,
+                                                    std::string_view key) const {
+    const Section* found = FindSection(section);
+    const Line* line = found ? FindKey(*found, key) : nullptr;
+    if (!line) {
+        return std::nullopt;
+    }
+    return UnquoteIniValue(line->RawValue());
+}
+
+std::optional<std::string_view> TIniDocument::ValueAt(std::size_t sectionPosition,
+                                                      std::string_view key) const {
+    const std::vector<std::size_t>& live = LiveSections();
+    if (sectionPosition >= live.size()) {
+        return std::nullopt;
+    }
+    const Line* line = FindKey(sections_[live[sectionPosition]], key);
+    if (!line) {
+        return std::nullopt;
+    }
+    return UnquoteIniValue(line->RawValue());
+}
+
+bool TIniDocument::LastLineIsBlank() const {
+    for (auto section = sections_.rbegin(); section != sections_.rend(); ++section) {
+        if (!section->erased && !section->lines.empty()) {
+            return section->lines.back().IsBlank();
+        }
+    }
+    return true;  // an empty document needs no separating blank line
+}
+
+void TIniDocument::AppendLine(Section& section, Line line) {
+    // The line before the new one must end; a file's last line may have had no line end.
+    for (auto other = sections_.rbegin(); other != sections_.rend(); ++other) {
+        if (!other->erased && !other->lines.empty()) {
+            if (other->lines.back().ending.empty()) {
+                other->lines.back().ending = CrLf;
+            }
+            break;
+        }
+    }
+    section.lines.push_back(std::move(line));
+}
+
+void TIniDocument::SetValue(std::string_view section, std::string_view key,
+                            std::string_view value) {
+    for (std::string_view text : {section, key, value}) {
+        if (text.find_first_of("\r\n") != std::string_view::npos) {
+            throw std::invalid_argument("an INI name or value cannot hold a line break");
+        }
+    }
+    if (FindSingleByte(section, ']') != std::string_view::npos || Trim(section) != section ||
+        key.find('=') != std::string_view::npos || Trim(key) != key ||
+        (!key.empty() && (key.front() == ';' || key.front() == '['))) {
+        throw std::invalid_argument("this name cannot be written to an INI file");
+    }
+    std::string stored = QuoteIniValue(value);
+
+    auto found = sectionsByName_.find(FoldCase(section));
+    if (found == sectionsByName_.end()) {
+        // A new section goes to the end, set off from what stands before it by a blank line.
+        if (!LastLineIsBlank()) {
+            for (auto other = sections_.rbegin(); other != sections_.rend(); ++other) {
+                if (!other->erased && !other->lines.empty()) {
+                    AppendLine(*other, Line{"", CrLf});
+                    break;
+                }
+            }
+        }
+        std::size_t index = sections_.size();
+        sections_.push_back(Section{std::string(section), FoldCase(section), true, false, {}});
+        AppendLine(sections_.back(), Line{"[" + std::string(section) + "]", CrLf});
+        sections_.back().lines.push_back(MakeLine(std::string(key) + "=" + stored, CrLf));
+        sectionsByName_[sections_.back().folded].push_back(index);
+        liveSectionsStale_ = true;
+        return;
+    }
+
+    Section& target = sections_[found->second.front()];
+    for (Line& line : target.lines) {
+        if (line.IsKey() && SameName(line.Key(), key)) {
+            if (line.RawValue() != stored) {
+                // The key keeps its place and its spelling.
+                line = MakeLine(std::string(line.Key()) + "=" + stored, line.ending);
+            }
+            return;
+        }
+    }
+
+    // A new key follows the last line of its section that is not blank.
+    std::size_t insertAt = target.lines.size();
+    while (insertAt > 1 && target.lines[insertAt - 1].IsBlank()) {
+        --insertAt;
+    }
+    if (insertAt > 0 && target.lines[insertAt - 1].ending.empty()) {
+        target.lines[insertAt - 1].ending = CrLf;
+    }
+    target.lines.insert(target.lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
+                        MakeLine(std::string(key) + "=" + stored, CrLf));
+}
+
+void TIniDocument::EraseSection(std::string_view section) {
+    auto found = sectionsByName_.find(FoldCase(section));
+    if (found == sectionsByName_.end()) {
+        return;
+    }
+    for (std::size_t index : found->second) {
+        sections_[index].erased = true;
+        sections_[index].lines.clear();
+        sections_[index].lines.shrink_to_fit();
+    }
+    sectionsByName_.erase(found);
+    liveSectionsStale_ = true;
+}
+
+}  // namespace vlz
