@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 
-#include "about/QtApplication.h"
+#include "support/QtApplication.h"
 #include "about/RecordingShell.h"
 
 namespace vlz {
