@@ -1,0 +1,152 @@
+#include "characters/PackageFile2.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/Cp932.h"
+#include "platform/MessageBox.h"
+
+namespace vlz {
+
+const char PackageSignature[PackageSignatureSize] = {'\x0C', 'P', 'a', 'c', 'k', 'a', 'g',
+                                                     'e',    'F', 'i', 'l', 'e', '2'};
+
+namespace {
+
+std::int32_t LittleEndian32(const std::uint8_t* bytes) {
+    return static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+        static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+// Reads exactly `count` bytes; false when the stream ends first.
+bool ReadFully(TStream& stream, void* buffer, std::size_t count) {
+    return stream.Read(buffer, count) == count;
+}
+
+}  // namespace
+
+std::string Cp932UpperCase(std::string_view text) {
+    std::string result(text);
+    for (std::size_t i = 0; i < result.size(); ++i) {
+        auto byte = static_cast<unsigned char>(result[i]);
+        if (IsCp932LeadByte(byte)) {
+            ++i;
+        } else if (byte >= 'a' && byte <= 'z') {
+            result[i] = static_cast<char>(byte - 'a' + 'A');
+        }
+    }
+    return result;
+}
+
+TReadPackageFile::~TReadPackageFile() {
+    Close();
+}
+
+void TReadPackageFile::OpenFile(const std::string& fileName) {
+    std::unique_ptr<TStream> file;
+    try {
+        file = std::make_unique<TFileStream>(fileName, TFileStream::Mode::Read);
+    } catch (const EStreamError&) {
+        return;
+    }
+    ownedStream_ = std::move(file);
+    ownsStream_ = true;
+    OpenStream(*ownedStream_);
+}
+
+void TReadPackageFile::OpenStream(TStream& stream) {
+    stream_ = &stream;
+
+    // The signature, compared over its length byte plus that many bytes. A file too short for
+    // its header, a negative count or a directory cut short are all the same bad header.
+    std::uint8_t signature[PackageSignatureSize];
+    if (!ReadFully(stream, signature, sizeof signature) ||
+        std::memcmp(signature, PackageSignature, PackageSignatureSize) != 0) {
+        RejectHeader();
+        return;
+    }
+    std::uint8_t countBytes[2];
+    if (!ReadFully(stream, countBytes, sizeof countBytes)) {
+        RejectHeader();
+        return;
+    }
+    auto count = static_cast<std::int16_t>(countBytes[0] | countBytes[1] << 8);
+    if (count < 0 ||
+        stream.Remaining() < static_cast<std::int64_t>(count) * std::int64_t{PackageEntrySize}) {
+        RejectHeader();
+        return;
+    }
+
+    std::vector<std::uint8_t> directory(static_cast<std::size_t>(count) * PackageEntrySize);
+    if (!ReadFully(stream, directory.data(), directory.size())) {
+        RejectHeader();
+        return;
+    }
+    entries_.resize(static_cast<std::size_t>(count));
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const std::uint8_t* record = directory.data() + i * PackageEntrySize;
+        entries_[i].Name.assign(reinterpret_cast<const char*>(record + 1), record[0]);
+        entries_[i].Offset = LittleEndian32(record + 256);
+        entries_[i].Size = LittleEndian32(record + 260);
+    }
+    count_ = count;
+    dataStart_ = stream.Position();
+}
+
+void TReadPackageFile::RejectHeader() {
+    Close();
+    ShowMessageBox("ヘッダエラー。データ形式が違います。", "TReadPackageFile.OpenStream",
+                   MB_OK | MB_ICONWARNING, MessageBoxOwner::None);
+}
+
+void TReadPackageFile::Close() {
+    ownedStream_.reset();
+    ownsStream_ = false;
+    stream_ = nullptr;
+    entries_.clear();
+    count_ = 0;
+    dataStart_ = 0;
+}
+
+TPackageEntry TReadPackageFile::GetEntry(std::int32_t index) const {
+    if (index < 0 || index >= count_) {
+        return TPackageEntry{"ERROR", -1, -1};
+    }
+    return entries_[static_cast<std::size_t>(index)];
+}
+
+std::int32_t TReadPackageFile::IndexOf(std::string_view name) const {
+    // Every entry is compared, so a later entry of the same name wins.
+    std::string wanted = Cp932UpperCase(name);
+    std::int32_t result = -1;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (Cp932UpperCase(entries_[i].Name) == wanted) {
+            result = static_cast<std::int32_t>(i);
+        }
+    }
+    return result;
+}
+
+TStream* TReadPackageFile::OpenEntry(std::string_view name) {
+    std::int32_t index = IndexOf(name);
+    if (index < 0) {
+        return nullptr;
+    }
+    std::int64_t position = dataStart_ + entries_[static_cast<std::size_t>(index)].Offset;
+    if (position < 0) {
+        return nullptr;
+    }
+    stream_->Seek(position, SeekOrigin::Begin);
+    return stream_;
+}
+
+bool TReadPackageFile::Contains(const TPackageEntry& entry) const {
+    if (stream_ == nullptr || entry.Offset < 0 || entry.Size < 0) {
+        return false;
+    }
+    std::int64_t end = dataStart_ + std::int64_t{entry.Offset} + entry.Size;
+    return end <= stream_->Size();
+}
+
+}  // namespace vlz

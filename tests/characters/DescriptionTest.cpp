@@ -1,0 +1,104 @@
+#include "characters/Description.h"
+
+#include <gtest/gtest.h>
+
+namespace vlz {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+TEST(DescriptionLines, SplitAtEveryKindOfLineBreakAndStopAtNul) {
+    using namespace std::string_literals;
+    EXPECT_EQ(SplitDescriptionLines("a\r\nb\rc\nd"), (Lines{"a", "b", "c", "d"}));
+    EXPECT_EQ(SplitDescriptionLines("a\r\n\r\nb\r\n"), (Lines{"a", "", "b"}));
+    EXPECT_EQ(SplitDescriptionLines("a\n\rb"), (Lines{"a", "", "b"}));
+    EXPECT_EQ(SplitDescriptionLines("a=1\r\nb\0=2\r\nc=3"s), (Lines{"a=1", "b"}));
+    EXPECT_TRUE(SplitDescriptionLines("").empty());
+}
+
+TEST(DescriptionValues, KeysMatchInAnyCaseAndTheFirstLineWins) {
+    Lines lines{"comment", "NAME=Tobble  ", "name=Other", "x=a=b", "PatternWidth =4"};
+    EXPECT_EQ(DescriptionValue(lines, "Name"), "Tobble  ");
+    EXPECT_EQ(DescriptionValue(lines, "X"), "a=b");
+    // A space before "=" is part of the key, so the key is not there.
+    EXPECT_EQ(DescriptionValue(lines, "PatternWidth"), std::nullopt);
+    EXPECT_EQ(DescriptionValue(lines, "comment"), std::nullopt);
+}
+
+TEST(DescriptionIntegers, ReadDecimalAndHexadecimal) {
+    EXPECT_EQ(ParseDescriptionInteger("48"), 48);
+    EXPECT_EQ(ParseDescriptionInteger("$30"), 48);
+    EXPECT_EQ(ParseDescriptionInteger("0x30"), 48);
+    EXPECT_EQ(ParseDescriptionInteger("0X3a"), 58);
+    EXPECT_EQ(ParseDescriptionInteger("   -12"), -12);
+    EXPECT_EQ(ParseDescriptionInteger("+7"), 7);
+    EXPECT_EQ(ParseDescriptionInteger("2147483647"), 2147483647);
+    EXPECT_EQ(ParseDescriptionInteger("-2147483648"), -2147483647 - 1);
+    EXPECT_EQ(ParseDescriptionInteger("$FFFFFFFF"), -1);
+}
+
+TEST(DescriptionIntegers, RejectTrailingTextEmptyDigitsAndOverflow) {
+    for (const char* text : {"48 ", "48a", "", "   ", "-", "$", "0x", "x30", "4 8", "\t48",
+                             "2147483648", "-2147483649", "$100000000", "99999999999999999999"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(ParseDescriptionInteger(text), std::nullopt);
+    }
+}
+
+TEST(CharacterDescription, ReadsEverySetting) {
+    auto description = ReadCharacterDescription(SplitDescriptionLines(
+        "name=\x83\x67\x83\x75\r\npatternwidth=$30\r\nPatternHeight= 40\r\nPatternCount=4\r\n"
+        "AnimationInterval=250\r\n"));
+    EXPECT_TRUE(description.Complete());
+    EXPECT_EQ(description.Name, "\x83\x67\x83\x75");
+    EXPECT_EQ(description.PatternWidth, 48);
+    EXPECT_EQ(description.PatternHeight, 40);
+    EXPECT_EQ(description.PatternCount, 4);
+    EXPECT_EQ(description.AnimationInterval, 250);
+}
+
+TEST(CharacterDescription, FirstBadSettingStopsTheReading) {
+    auto description =
+        ReadCharacterDescription({"Name=Bird", "PatternWidth=20", "PatternHeight=20 ",
+                                  "PatternCount=3", "AnimationInterval=50"});
+    EXPECT_EQ(description.FailedKey, "PatternHeight");
+    EXPECT_EQ(description.Name, "Bird");
+    EXPECT_EQ(description.PatternWidth, 20);
+    EXPECT_EQ(description.PatternHeight, 32);
+    EXPECT_EQ(description.PatternCount, 1);
+    EXPECT_EQ(description.AnimationInterval, 100);
+}
+
+TEST(CharacterDescription, MissingKeysAndUnusableValuesKeepTheDefaults) {
+    EXPECT_EQ(ReadCharacterDescription({}).FailedKey, "PatternWidth");
+    EXPECT_EQ(ReadCharacterDescription({}).Name, "");
+    struct Case {
+        Lines lines;
+        const char* failedKey;
+    };
+    const Lines base{"PatternWidth=8", "PatternHeight=8", "PatternCount=2"};
+    auto with = [&](std::string line) {
+        Lines lines = base;
+        lines.insert(lines.begin(), std::move(line));
+        return lines;
+    };
+    for (const Case& c : {Case{with("PatternWidth=0"), "PatternWidth"},
+                          Case{with("PatternHeight=-5"), "PatternHeight"},
+                          Case{with("PatternWidth=4097"), "PatternWidth"},
+                          Case{with("PatternCount=0"), "PatternCount"},
+                          Case{with("AnimationInterval=-1"), "AnimationInterval"},
+                          Case{base, "AnimationInterval"}}) {
+        auto description = ReadCharacterDescription(c.lines);
+        EXPECT_EQ(description.FailedKey, c.failedKey);
+        EXPECT_GE(description.PatternWidth, 1);
+        EXPECT_GE(description.PatternHeight, 1);
+        EXPECT_GE(description.PatternCount, 1);
+        EXPECT_GE(description.AnimationInterval, 0);
+    }
+    auto still = ReadCharacterDescription(with("AnimationInterval=0"));
+    EXPECT_TRUE(still.Complete());
+    EXPECT_EQ(still.AnimationInterval, 0);
+}
+
+}  // namespace
+}  // namespace vlz

@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include "platform/Exception.h"
+#include "toolkit/Application.h"
+#include "toolkit/Form.h"
+#include "toolkit/Memo.h"
+#include "toolkit/PixelArt.h"
+#include "toolkit/ScriptedMessageBoxes.h"  // tests/toolkit
+#include "toolkit/Timer.h"
+
+namespace vlz {
+namespace {
+
+// Runs the event loop for a while, long enough for short timers to fire several times.
+void Wait(int milliseconds) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (elapsed.elapsed() < milliseconds) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+}
+
+class ToolkitTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "toolkit_test";
+        static char* argv[] = {name, nullptr};
+        // Kept for the whole run: Qt cannot be torn down safely from static destructors.
+        static auto* application = new TApplication(argc, argv);
+        application->SetTitle("Velloric付箋");
+    }
+    testing::ScriptedMessageBoxes Boxes;
+};
+
+TEST_F(ToolkitTest, ExceptionTextEndsWithAFullStop) {
+    EXPECT_EQ(ExceptionText(std::make_exception_ptr(Exception("Bad DIB Type"))), "Bad DIB Type.");
+    EXPECT_EQ(ExceptionText(std::make_exception_ptr(Exception("done."))), "done.");
+    EXPECT_EQ(ExceptionText(std::make_exception_ptr(Exception("登録できません。"))),
+              "登録できません。");
+}
+
+TEST_F(ToolkitTest, GuardedHandlerFailureIsShownWithTheTitleAndErrorIcon) {
+    bool after = false;
+    Guarded([] { throw Exception("C:\\x.ini に書き込めません"); });
+    after = true;
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Text, "C:\\x.ini に書き込めません.");
+    EXPECT_EQ(Boxes.Boxes[0].Caption, "Velloric付箋");
+    EXPECT_EQ(Boxes.Boxes[0].Flags & MB_ICONMASK, MB_ICONERROR);
+    EXPECT_TRUE(after);
+}
+
+TEST_F(ToolkitTest, TimerTicksOnlyWithAPositiveIntervalAndRestartsWhenItChanges) {
+    TTimer timer;
+    int ticks = 0;
+    timer.SetOnTimer([&] { ++ticks; });
+    timer.SetInterval(0);
+    Wait(60);
+    EXPECT_EQ(ticks, 0);
+    EXPECT_FALSE(timer.Active());
+
+    timer.SetInterval(10);
+    Wait(80);
+    EXPECT_GT(ticks, 2);
+
+    timer.SetEnabled(false);
+    const int stopped = ticks;
+    Wait(50);
+    EXPECT_EQ(ticks, stopped);
+
+    // A failing tick is shown and the timer keeps running.
+    timer.SetOnTimer([&] {
+        ++ticks;
+        throw Exception("tick");
+    });
+    timer.SetEnabled(true);
+    Wait(50);
+    EXPECT_GT(ticks, stopped + 1);
+    EXPECT_TRUE(timer.Active());
+    EXPECT_FALSE(Boxes.Boxes.empty());
+}
+
+TEST_F(ToolkitTest, TimerIntervalChangeStartsTheWholePeriodAnew) {
+    TTimer timer;
+    int ticks = 0;
+    timer.SetInterval(100);
+    timer.SetOnTimer([&] { ++ticks; });
+    Wait(70);
+    timer.SetInterval(101);  // restarts: the next tick is 101 ms away, not 30
+    Wait(60);
+    EXPECT_EQ(ticks, 0);
+}
+
+class ProbeForm : public TForm {
+  public:
+    bool AllowClose = true;
+    TCloseAction Action = TCloseAction::caHide;
+    int Created = 0, Shown = 0, Hidden = 0;
+
+  protected:
+    void FormCreate() override {
+        ++Created;
+        throw Exception("creation failed");
+    }
+    void FormShow() override { ++Shown; }
+    void FormHide() override { ++Hidden; }
+    void FormCloseQuery(bool& CanClose) override { CanClose = AllowClose; }
+    void FormClose(TCloseAction& action) override { action = Action; }
+};
+
+TEST_F(ToolkitTest, FormCreationFailureIsShownAndTheFormStillExists) {
+    auto form = CreateForm<ProbeForm>();
+    EXPECT_EQ(form->Created, 1);
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes[0].Text, "creation failed.");
+}
+
+TEST_F(ToolkitTest, CloseQueryAndCloseActionCanKeepTheFormOpen) {
+    auto form = CreateForm<ProbeForm>();
+    form->Show();
+    EXPECT_EQ(form->Shown, 1);
+
+    form->AllowClose = false;
+    EXPECT_FALSE(form->Close());
+    EXPECT_TRUE(form->Visible());
+
+    form->AllowClose = true;
+    form->Action = TCloseAction::caNone;
+    EXPECT_FALSE(form->Close());
+    EXPECT_TRUE(form->Visible());
+
+    form->Action = TCloseAction::caHide;
+    EXPECT_TRUE(form->Close());
+    EXPECT_FALSE(form->Visible());
+    EXPECT_EQ(form->Hidden, 1);
+}
+
+TEST_F(ToolkitTest, ShowModalReturnsTheResultThatEndedIt) {
+    auto form = CreateForm<ProbeForm>();
+    QTimer::singleShot(20, form.get(), [&] { form->SetModalResult(mrOk); });
+    EXPECT_EQ(form->ShowModal(), mrOk);
+    EXPECT_FALSE(form->Visible());
+
+    QTimer::singleShot(20, form.get(), [&] { form->Close(); });
+    EXPECT_EQ(form->ShowModal(), mrCancel);
+}
+
+TEST_F(ToolkitTest, MemoCountsShiftJisBytesAndLineBreaksAsTwo) {
+    TMemo memo;
+    memo.SetText("ab\r\n表");
+    EXPECT_EQ(memo.ByteLength(), 6u);
+    EXPECT_EQ(memo.Text(), "ab\r\n表");
+    EXPECT_EQ(EditByteLength(QStringLiteral("ｱｲ")), 2u);  // half-width katakana are one byte
+}
+
+TEST_F(ToolkitTest, MemoInsertionStopsAtTheByteLimit) {
+    TMemo memo;
+    memo.SetMaxLength(10);
+    EXPECT_TRUE(memo.InsertTyped(QStringLiteral("abcdefgh")));
+    // Two bytes left: the double-byte character fits, the one after it does not.
+    EXPECT_TRUE(memo.InsertTyped(QStringLiteral("漢字")));
+    EXPECT_EQ(memo.Text(), "abcdefgh漢");
+    EXPECT_FALSE(memo.InsertTyped(QStringLiteral("x")));
+    EXPECT_EQ(memo.ByteLength(), 10u);
+
+    // Typing over a selection frees its bytes first.
+    memo.selectAll();
+    EXPECT_TRUE(memo.InsertTyped(QStringLiteral("0123456789AB")));
+    EXPECT_EQ(memo.Text(), "0123456789");
+}
+
+TEST_F(ToolkitTest, MemoRefusesTextThatShiftJisCannotHold) {
+    TMemo memo;
+    memo.SetText("メモ");
+    EXPECT_FALSE(memo.InsertTyped(QString::fromUtf8("\xF0\x9F\x98\x80")));  // an emoji
+    EXPECT_FALSE(memo.InsertTyped(QStringLiteral("한글")));
+    EXPECT_EQ(memo.Text(), "メモ");
+    ASSERT_EQ(Boxes.Boxes.size(), 2u);
+    EXPECT_EQ(Boxes.Boxes[0].Flags & MB_ICONMASK, MB_ICONWARNING);
+}
+
+TEST(PixelArtTest, ReadsLegendAndRows) {
+    const TPixelArt art = ParsePixelArt(
+        "# comment\n"
+        ". transparent\n"
+        "R FF0000\n"
+        ".R\r\n"
+        "R.\n");
+    EXPECT_EQ(art.Width, 2);
+    EXPECT_EQ(art.Height, 2);
+    EXPECT_EQ(art.Pixels, (std::vector<std::uint32_t>{0, 0xFFFF0000, 0xFFFF0000, 0}));
+}
+
+TEST(PixelArtTest, RejectsUnknownCharactersAndRaggedRows) {
+    EXPECT_THROW(ParsePixelArt("R FF0000\nRX\n"), Exception);
+    EXPECT_THROW(ParsePixelArt("R FF0000\nRR\nR\n"), Exception);
+    EXPECT_THROW(ParsePixelArt("R FF00G0\nR\n"), Exception);
+}
+
+}  // namespace
+}  // namespace vlz
