@@ -20,7 +20,7 @@ class ConfigForm : public ::testing::Test {
         form_.Show();
     }
 
-    QApplication& application_ = testing::TestApplication();
+    TApplication& application_ = testing::TestApplication();
     testing::FakeController controller_;
     TConfigForm form_{controller_};
 };

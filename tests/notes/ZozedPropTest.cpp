@@ -51,7 +51,7 @@ class ZozedProp : public ::testing::Test {
 
     QColor PreviewAt(int x, int y) { return form_.PaintBox->Picture().pixelColor(x, y); }
 
-    QApplication& application_ = testing::TestApplication();
+    TApplication& application_ = testing::TestApplication();
     testing::FakeController controller_;
     testing::FakeNote note_;
     TZozedPropForm form_{controller_};

@@ -1,16 +1,21 @@
 #pragma once
-// One QApplication for the whole test program, made by the first test that needs it and kept
-// until the program ends (widgets of later tests need it too).
+// One application object for the whole test program, prepared as the program prepares its own
+// (Japanese fonts in place of the Windows faces, system colours from the palette), made by the
+// first test that needs it and kept until the program ends.
 
-#include <QApplication>
+#include "toolkit/Application.h"
 
 namespace vlz::testing {
 
-inline QApplication& TestApplication() {
+inline TApplication& TestApplication() {
     static int argumentCount = 1;
     static char name[] = "vlz-test";
     static char* arguments[] = {name, nullptr};
-    static QApplication* application = new QApplication(argumentCount, arguments);
+    static TApplication* application = [] {
+        auto* made = new TApplication(argumentCount, arguments);
+        PrepareDesktop(*made);
+        return made;
+    }();
     return *application;
 }
 
