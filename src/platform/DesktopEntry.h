@@ -1,0 +1,30 @@
+#pragma once
+// Desktop entries (freedesktop "*.desktop" files): what the program needs of an application's
+// entry to start it on an address, the way a registered open command would.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vlz {
+
+struct DesktopEntry {
+    std::string Location;  // the file it was read from
+    std::string Name;
+    std::string Icon;
+    std::string Exec;  // with the string escapes (\s, \n, \t, \r, \\) already resolved
+};
+
+// Reads the [Desktop Entry] group of an application entry. Gives nothing for a missing or
+// unreadable file, an entry of another type, a hidden entry, or one without an Exec line.
+std::optional<DesktopEntry> ReadDesktopEntry(const std::string& location);
+
+// The entry's command as a program and its arguments. The first file or address field code
+// (%f %F %u %U) becomes `placeholder`, any further one is dropped; %i, %c, %k and %% expand as
+// the desktop-entry rules say, the deprecated codes vanish. Gives nothing for an empty command or
+// a quote that is never closed.
+std::optional<std::vector<std::string>> ExpandExec(const DesktopEntry& entry,
+                                                   std::string_view placeholder);
+
+}  // namespace vlz
