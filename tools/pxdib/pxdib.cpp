@@ -2,10 +2,14 @@
 //
 //   pxdib info FILE      one "key: value" line per header field and the pixel format
 //   pxdib copy IN OUT    loads IN and saves it to OUT
+//   pxdib pixel FILE X Y the pixel value at (X, Y), row 0 at the top, in hexadecimal: a
+//   colour-table
+//                        index, or 0xBBGGRR for 24-bit images
 //
 // Any failure prints the error's message alone on standard error and exits 1; a wrong command
 // line prints the usage and exits 2.
 
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -14,6 +18,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "dib/PxDIB.h"
 #include "dib/PxDIBError.h"
 #include "dib/PxInternalDIB.h"
 #include "platform/Exception.h"
@@ -83,6 +88,28 @@ int Copy(Arguments arguments) {
     return 0;
 }
 
+// A whole argument as a decimal integer.
+bool ParseCoordinate(std::string_view text, int& value) {
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, value);
+    return error == std::errc() && stop == end;
+}
+
+int Pixel(Arguments arguments) {
+    int x = 0, y = 0;
+    if (!ParseCoordinate(arguments[1], x) || !ParseCoordinate(arguments[2], y)) {
+        std::cerr << "X and Y must be whole numbers\n";
+        return 2;
+    }
+    TPxDIB dib;
+    TFileStream stream(arguments[0], TFileStream::Mode::Read);
+    dib.LoadFromStream(stream);
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%06X", static_cast<unsigned>(dib.GetPixels(x, y)));
+    std::cout << text << '\n';
+    return 0;
+}
+
 struct TCommand {
     std::string_view Name;
     std::string_view Parameters;
@@ -93,6 +120,7 @@ struct TCommand {
 constexpr TCommand Commands[] = {
     {"info", "FILE", 1, Info},
     {"copy", "IN OUT", 2, Copy},
+    {"pixel", "FILE X Y", 3, Pixel},
 };
 
 int Usage() {
