@@ -12,6 +12,7 @@
 // pair of double or single quotes reads without them.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -80,6 +81,7 @@ class TIniDocument {
     const Section* FindSection(std::string_view section) const;
     static const Line* FindKey(const Section& section, std::string_view key);
     void AppendLine(Section& section, Line line);
+    void SetValueIn(Section& target, std::string_view key, const std::string& stored);
     bool LastLineIsBlank() const;
 
     const std::vector<std::size_t>& LiveSections() const;
@@ -90,6 +92,7 @@ class TIniDocument {
     // Indexes of the sections with a header that are not erased, rebuilt after a change.
     mutable std::vector<std::size_t> liveSections_;
     mutable bool liveSectionsStale_ = true;
+    std::size_t lastWritten_ = SIZE_MAX;  // the section of the latest SetValue
 };
 
 // How a value is written so that reading it gives it back: wrapped in double quotes when it starts
