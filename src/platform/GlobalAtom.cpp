@@ -32,12 +32,30 @@ bool MakePrivateFolder(const std::string& folder) {
     return IsPrivateFolder(folder);
 }
 
+std::uint64_t Fnv1a(std::string_view bytes) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (char byte : bytes) {
+        hash = (hash ^ static_cast<unsigned char>(byte)) * 1099511628211ull;
+    }
+    return hash;
+}
+
 // The entry's file name: the case-folded text, with the bytes a file name cannot hold (and '%')
-// written as %XX.
+// written as %XX; a text too long for a file name is named by its hash.
 std::string EntryName(std::string_view text) {
     static constexpr char Hex[] = "0123456789ABCDEF";
+    std::string folded = TIniDocument::FoldCase(text);
     std::string name(EntryPrefix);
-    for (char byte : TIniDocument::FoldCase(text)) {
+    if (folded.size() > 120) {
+        std::uint64_t hash = Fnv1a(folded);
+        name += "#";
+        for (int shift = 60; shift >= 0; shift -= 4) {
+            name += Hex[(hash >> shift) & 0xF];
+        }
+        name += "-" + std::to_string(folded.size());
+        return name;
+    }
+    for (char byte : folded) {
         auto value = static_cast<unsigned char>(byte);
         if (value == '/' || value == '%' || value < 0x20) {
             name += '%';
@@ -91,10 +109,7 @@ void ForEachEntry(const std::string& folder, Visitor visit) {
 
 // A number that no entry holds yet, spread by the text so that numbers rarely collide.
 ATOM FreeAtomNumber(const std::string& folder, std::string_view name) {
-    std::uint32_t hash = 2166136261u;
-    for (char byte : name) {
-        hash = (hash ^ static_cast<unsigned char>(byte)) * 16777619u;
-    }
+    auto hash = static_cast<std::uint32_t>(Fnv1a(name));
     for (std::uint32_t probe = 0; probe < 0x4000; ++probe) {
         auto candidate = static_cast<ATOM>(FirstStringAtom + (hash + probe) % 0x4000);
         bool used = false;
@@ -148,7 +163,8 @@ ATOM GlobalAddAtomExclusive(std::string_view text, bool& created) {
         if (atom == 0) {
             return 0;
         }
-        std::string draft = folder + "/draft-" + std::to_string(::getpid()) + "-" + name;
+        std::string draft =
+            folder + "/draft-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
         int descriptor =
             ::open(draft.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (descriptor < 0) {
