@@ -40,8 +40,9 @@ class TIniDocument {
     std::optional<std::string_view> ValueAt(std::size_t sectionPosition,
                                             std::string_view key) const;
 
-    // Sets a key, creating the section at the end of the document and the key at the end of its
-    // section when missing; an existing key keeps its place. A value that would not read back as
+    // Sets a key, creating the section at the end of the document (set off by a blank line) and
+    // the key after the last line of its section that is not blank; an existing key keeps its
+    // place. A value that would not read back as
     // itself (surrounding whitespace or quotes) is written inside a pair of double quotes. Names
     // and values that hold a line break are refused with std::invalid_argument, since they would
     // tear the line apart.

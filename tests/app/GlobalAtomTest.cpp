@@ -44,14 +44,6 @@ TEST_F(GlobalAtomTest, AddsFindsAndDeletesWithoutRegardToCase) {
     EXPECT_EQ(GlobalFindAtom("Notes/with%odd\x01name"), other);
 }
 
-TEST_F(GlobalAtomTest, TellsWhetherThisCallCreatedTheAtom) {
-    bool created = false;
-    ATOM atom = GlobalAddAtomExclusive("x", created);
-    EXPECT_TRUE(created);
-    EXPECT_EQ(GlobalAddAtomExclusive("X", created), atom);
-    EXPECT_FALSE(created);
-}
-
 TEST_F(GlobalAtomTest, RefusesTextsItCannotHold) {
     EXPECT_EQ(GlobalAddAtom(""), 0);
     EXPECT_EQ(GlobalAddAtom(std::string(256, 'a')), 0);
