@@ -18,6 +18,16 @@ constexpr ATOM FirstStringAtom = 0xC000;
 constexpr std::size_t MaxAtomLength = 255;
 constexpr std::string_view EntryPrefix = "atom-";
 
+// "folder/name", built by appending: GCC 12 warns falsely about operator+ chains here.
+std::string InFolder(std::string_view folder, std::string_view name) {
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    path += folder;
+    path += '/';
+    path += name;
+    return path;
+}
+
 // A folder of our own: a directory, owned by this user, that nobody else may enter.
 bool IsPrivateFolder(const std::string& folder) {
     struct stat status {};
@@ -52,7 +62,8 @@ std::string EntryName(std::string_view text) {
         for (int shift = 60; shift >= 0; shift -= 4) {
             name += Hex[(hash >> shift) & 0xF];
         }
-        name += "-" + std::to_string(folded.size());
+        name += '-';
+        name += std::to_string(folded.size());
         return name;
     }
     for (char byte : folded) {
@@ -98,7 +109,7 @@ void ForEachEntry(const std::string& folder, Visitor visit) {
         if (name.substr(0, EntryPrefix.size()) != EntryPrefix) {
             continue;
         }
-        if (std::optional<ATOM> atom = ReadEntry(folder + "/" + std::string(name))) {
+        if (std::optional<ATOM> atom = ReadEntry(InFolder(folder, name))) {
             if (visit(name, *atom)) {
                 break;
             }
@@ -132,7 +143,8 @@ std::string GlobalAtomFolder() {
     if (runtime && *runtime == '/' && IsPrivateFolder(runtime)) {
         folder = std::string(runtime) + "/vlz-atoms";
     } else {
-        folder = "/tmp/vlz-atoms-" + std::to_string(::geteuid());
+        folder = "/tmp/vlz-atoms-";
+        folder += std::to_string(::geteuid());
     }
     return MakePrivateFolder(folder) ? folder : std::string();
 }
@@ -142,7 +154,7 @@ ATOM GlobalFindAtom(std::string_view text) {
     if (folder.empty() || text.empty() || text.size() > MaxAtomLength) {
         return 0;
     }
-    return ReadEntry(folder + "/" + EntryName(text)).value_or(0);
+    return ReadEntry(InFolder(folder, EntryName(text))).value_or(0);
 }
 
 ATOM GlobalAddAtomExclusive(std::string_view text, bool& created) {
@@ -152,7 +164,7 @@ ATOM GlobalAddAtomExclusive(std::string_view text, bool& created) {
         return 0;
     }
     std::string name = EntryName(text);
-    std::string path = folder + "/" + name;
+    std::string path = InFolder(folder, name);
     for (int attempt = 0; attempt < 50; ++attempt) {
         if (std::optional<ATOM> existing = ReadEntry(path)) {
             return *existing;
@@ -164,7 +176,7 @@ ATOM GlobalAddAtomExclusive(std::string_view text, bool& created) {
             return 0;
         }
         std::string draft =
-            folder + "/draft-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+            InFolder(folder, "draft-" + std::to_string(::getpid()) + '-' + std::to_string(attempt));
         int descriptor =
             ::open(draft.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (descriptor < 0) {
@@ -206,7 +218,7 @@ ATOM GlobalDeleteAtom(ATOM atom) {
     }
     ForEachEntry(folder, [&](std::string_view name, ATOM entry) {
         if (entry == atom) {
-            ::unlink((folder + "/" + std::string(name)).c_str());
+            ::unlink(InFolder(folder, name).c_str());
             return true;
         }
         return false;
