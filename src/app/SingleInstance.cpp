@@ -16,7 +16,7 @@ bool BringRunningInstanceForward() {
     if (window == 0) {
         return false;
     }
-    SetForegroundWindow(window);
+    SetForegroundApplicationWindow(window);
     return true;
 }
 

@@ -9,10 +9,12 @@
 #include "about/About.h"
 #include "app/Config.h"
 #include "app/Main.h"
+#include "app/SingleInstance.h"
 #include "notes/ZozedProp.h"
 #include "platform/ExecutablePath.h"
 #include "platform/MessageBox.h"
 #include "toolkit/Application.h"
+#include "toolkit/ApplicationWindow.h"
 #include "toolkit/QtClipboard.h"
 #include "toolkit/QtDesktop.h"
 #include "toolkit/QtMessageBox.h"
@@ -30,7 +32,16 @@ int main(int argc, char** argv) {
     TApplication application(argc, argv);
     QtMessageBoxHook messageBoxes;
     MessageBoxHook* previousBoxes = InstallMessageBoxHook(&messageBoxes);
+    TApplicationWindowFinder finder;
+    WindowFinderHook* previousFinder = InstallWindowFinderHook(&finder);
 
+    // The running instance's marker, held for the whole run.
+    ATOM marker = 0;
+    if (CheckPrevInstance(marker)) {
+        InstallWindowFinderHook(previousFinder);
+        InstallMessageBoxHook(previousBoxes);
+        return 0;
+    }
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     application.SetTitle("Velloric付箋");
     PrepareDesktop(application);
@@ -52,10 +63,17 @@ int main(int argc, char** argv) {
         mainForm->ZozedPropForm = propForm.get();
         mainForm->VLZozedAboutForm = aboutForm.get();
 
+        // A later start finds this instance here and asks it to come forward. When another copy
+        // under another file name already listens, this one simply cannot be found.
+        TApplicationWindowServer windowServer;
+        windowServer.Listen(ApplicationClassName, ApplicationTitle);
+        QObject::connect(&windowServer, &TApplicationWindowServer::ActivationRequested,
+                         mainForm.get(), [&] { Guarded([&] { mainForm->BringForward(); }); });
         TTerminationWatcher termination([&] { mainForm->Close(); });
 
         Guarded([&] { mainForm->LoadAll(); });
         status = application.Run();
+        ReleaseInstanceMarker(marker);
 
         mainForm->ConfigForm = nullptr;
         mainForm->ZozedPropForm = nullptr;
@@ -66,6 +84,7 @@ int main(int argc, char** argv) {
         mainForm.reset();
     }
     InstallClipboardHook(previousClipboard);
+    InstallWindowFinderHook(previousFinder);
     InstallMessageBoxHook(previousBoxes);
     return status;
 }

@@ -24,7 +24,7 @@ HWND FindWindow(std::string_view className, std::string_view windowName) {
     return installedHook->FindWindow(className, windowName);
 }
 
-bool SetForegroundWindow(HWND window) {
+bool SetForegroundApplicationWindow(HWND window) {
     return installedHook->SetForegroundWindow(window);
 }
 

@@ -24,6 +24,7 @@ class WindowFinderHook {
 WindowFinderHook* InstallWindowFinderHook(WindowFinderHook* hook);
 
 HWND FindWindow(std::string_view className, std::string_view windowName);
-bool SetForegroundWindow(HWND window);
+// Named apart from the desktop hook's SetForegroundWindow: these handles are running instances.
+bool SetForegroundApplicationWindow(HWND window);
 
 }  // namespace vlz

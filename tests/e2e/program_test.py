@@ -137,6 +137,10 @@ class ProgramEndToEndTest(unittest.TestCase):
         self.menu_command("x")
         return self.wait_for_exit()
 
+    def read_bytes(self, name):
+        with open(self.folder.file(name), "rb") as file:
+            return file.read()
+
     def note_sections(self):
         return read_ini(self.folder.file("VLZozed.ini"))
 
@@ -259,19 +263,19 @@ class ProgramEndToEndTest(unittest.TestCase):
     def test_exit_and_sigterm_save_with_backup_rotation(self):
         self.start()
         self.assertEqual(self.exit_program(), 0)
-        first = open(self.folder.file("VLZozed.ini"), "rb").read()
+        first = self.read_bytes("VLZozed.ini")
         self.assertFalse(os.path.exists(self.folder.file("VLZozed.bak")))
 
         self.start()
         self.program.send_signal(signal.SIGTERM)
         self.assertEqual(self.wait_for_exit(), 0)
-        self.assertEqual(open(self.folder.file("VLZozed.bak"), "rb").read(), first)
-        second = open(self.folder.file("VLZozed.ini"), "rb").read()
+        self.assertEqual(self.read_bytes("VLZozed.bak"), first)
+        second = self.read_bytes("VLZozed.ini")
 
         self.start()
         self.assertEqual(self.exit_program(), 0)
-        self.assertEqual(open(self.folder.file("VLZozed.bk2"), "rb").read(), first)
-        self.assertEqual(open(self.folder.file("VLZozed.bak"), "rb").read(), second)
+        self.assertEqual(self.read_bytes("VLZozed.bk2"), first)
+        self.assertEqual(self.read_bytes("VLZozed.bak"), second)
         preferences = dict(read_ini(self.folder.file("VLZozed_pref.ini")))
         self.assertEqual(preferences["System"]["BootCount"], "3")
 
@@ -312,4 +316,6 @@ if __name__ == "__main__":
     if len(sys.argv) < 2:
         sys.exit(__doc__)
     PROGRAM_DIR = os.path.abspath(sys.argv.pop(1))
+    # A sanitizer build: the desktop's own libraries (D-Bus) keep a few blocks until exit.
+    os.environ.setdefault("ASAN_OPTIONS", "detect_leaks=0")
     unittest.main(verbosity=2)
