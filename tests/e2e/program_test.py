@@ -100,6 +100,8 @@ class ProgramEndToEndTest(unittest.TestCase):
         self.program = self.desktop.run([self.folder.executable], name="VLZozed")
         if expected_notes:
             self.wait_for_notes(expected_notes)
+            self.tray_icon()
+            time.sleep(1.0)  # the tray host docks the icon a moment after it appears
         return self.program
 
     def notes(self):
@@ -112,8 +114,14 @@ class ProgramEndToEndTest(unittest.TestCase):
         return windows
 
     def wait_for_notes(self, count, timeout=20):
-        return self.desktop.wait_until(lambda: len(self.notes()) == count and self.notes(),
-                                       timeout, f"expected {count} notes, saw {self.notes()}")
+        found = []
+
+        def counted():
+            found[:] = self.notes()
+            return len(found) == count
+
+        self.desktop.wait_until(counted, timeout, f"expected {count} notes, saw {found}")
+        return list(found)
 
     def tray_icon(self):
         return self.desktop.wait_for_tray_icon(class_name="VLZozed", timeout=20)
@@ -127,9 +135,15 @@ class ProgramEndToEndTest(unittest.TestCase):
             time.sleep(0.05)
         self.fail("the program did not end")
 
+    def click_tray(self, button):
+        """Clicks the tray icon, out of the double-click time of the click before (a quick second
+        click would be a double click, which the icon ignores for the right button)."""
+        time.sleep(0.7)
+        self.desktop.click_window(self.tray_icon(), button=button)
+
     def menu_command(self, key):
         """Opens the tray menu with the left button (mode 0) and chooses an item by its mnemonic."""
-        self.desktop.click_window(self.tray_icon(), button=1)
+        self.click_tray(1)
         time.sleep(0.6)
         self.desktop.key(key)
 
@@ -178,13 +192,12 @@ class ProgramEndToEndTest(unittest.TestCase):
 
     def test_tray_buttons_in_mode_0_and_mode_1(self):
         self.start()
-        icon = self.tray_icon()
         # Mode 0: the right button hides and restores, the left one opens the menu.
-        self.desktop.click_window(icon, button=3)
+        self.click_tray(3)
         self.wait_for_notes(0)
-        self.desktop.click_window(icon, button=3)
+        self.click_tray(3)
         self.wait_for_notes(1)
-        self.desktop.click_window(icon, button=1)
+        self.click_tray(1)
         time.sleep(0.6)
         self.assertEqual(len(self.notes()), 1)
         self.desktop.key("Escape")
@@ -193,19 +206,18 @@ class ProgramEndToEndTest(unittest.TestCase):
         write_ini(self.folder.file("VLZozed_pref.ini"),
                   [("Interface", {"MouseButtonMode": "1"}), ("System", {"BootCount": "4"})])
         self.start()
-        icon = self.tray_icon()
-        self.desktop.click_window(icon, button=1)
+        self.click_tray(1)
         self.wait_for_notes(0)
-        self.desktop.click_window(icon, button=1)
+        self.click_tray(1)
         self.wait_for_notes(1)
-        self.desktop.click_window(icon, button=3)
+        self.click_tray(3)
         time.sleep(0.6)
         self.desktop.key("x")
         self.assertEqual(self.wait_for_exit(), 0)
 
     def test_new_note_from_the_tray_menu_shows_hidden_notes(self):
         self.start()
-        self.desktop.click_window(self.tray_icon(), button=3)
+        self.click_tray(3)
         self.wait_for_notes(0)
         self.menu_command("n")
         self.wait_for_notes(2)
