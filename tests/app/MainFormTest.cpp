@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -212,6 +214,26 @@ TEST_F(MainFormTest, StoredNotesComeBackInOrderWithTheirValues) {
     EXPECT_EQ(main.Notes[0]->SavedPosition(), QPoint(40, 50));
     EXPECT_EQ(main.Notes[0]->Memo->Color(), 0x123456);
     EXPECT_EQ(main.Notes[0]->CharacterIndex(), 0);
+}
+
+TEST_F(MainFormTest, NoteStoredOffEveryScreenIsShownOnOneAndKeepsItsStoredPlace) {
+    TNote stored;
+    stored.WindowLeft = -50000;
+    stored.WindowTop = 40000;
+    WriteNotes((Folder / "VLZozed"), {stored});
+    TPreferences preferences;
+    preferences.BootCount = 2;
+    WritePreferences((Folder / "VLZozed"), preferences);
+
+    TMainForm& main = Start();
+    ASSERT_EQ(main.Notes.size(), 1u);
+    TZozedForm* note = main.Notes[0];
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_TRUE(screen.intersects(note->frameGeometry()));
+    EXPECT_EQ(note->SavedPosition(), QPoint(-50000, 40000));
+
+    note->move(note->pos() + QPoint(10, 10));  // the user moves it: the new place is saved
+    EXPECT_EQ(note->SavedPosition(), note->pos());
 }
 
 TEST_F(MainFormTest, SaveErrorIsShownAndTheCloseWaits) {

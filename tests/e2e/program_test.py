@@ -164,6 +164,10 @@ class ProgramEndToEndTest(unittest.TestCase):
         self.start()
         note = self.notes()[0]
         self.assertEqual((note.width, note.height), NOTE_SIZE)
+        # No task-bar or pager entry for a note.
+        state = self.desktop._query(["xprop", "-id", str(note.id), "_NET_WM_STATE"]).stdout.decode()
+        self.assertIn("_NET_WM_STATE_SKIP_TASKBAR", state)
+        self.assertIn("_NET_WM_STATE_SKIP_PAGER", state)
         self.assertEqual(self.exit_program(), 0)
 
         sections = self.note_sections()
