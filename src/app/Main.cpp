@@ -142,10 +142,10 @@ void TMainForm::LoadCharacters() {
         return;
     }
     for (const std::string& name : names) {
+        // A package that cannot be read raises here and ends the catalogue at that package.
         auto sprite = std::make_unique<TSprite>();
-        TSprite& loading = *sprite;
+        sprite->LoadFromFile(folder + name);
         Characters.push_back(std::move(sprite));
-        loading.LoadFromFile(folder + name);
     }
     Loaded = true;
 }

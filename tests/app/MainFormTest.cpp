@@ -261,6 +261,22 @@ TEST_F(MainFormTest, NoPackageShowsTheFatalMessageAndNothingIsSaved) {
     EXPECT_FALSE(std::filesystem::exists(Folder / "VLZozed_pref.ini"));
 }
 
+TEST_F(MainFormTest, UnreadablePackageIsReportedAndNothingIsSaved) {
+    std::filesystem::remove(Folder / "Tobble.vlf");
+    std::filesystem::remove(Folder / "Kerro.vlf");
+    std::filesystem::create_directory(Folder / "broken.vlf");  // found, but cannot be read
+    TMainForm& main = Start();
+    EXPECT_FALSE(main.Loaded);
+    ASSERT_FALSE(Boxes.Boxes.empty());
+    EXPECT_EQ(Boxes.Boxes.back().Text, "ファイル読み込みエラー.");
+    EXPECT_EQ(Boxes.Boxes.back().Caption, "Velloric付箋");
+    EXPECT_EQ(main.CharacterCount(), 1);  // a blank character, so that notes can still draw
+    EXPECT_EQ(main.Notes.size(), 1u);
+    main.Notes[0]->TimerTimer();
+    EXPECT_TRUE(main.Close());
+    EXPECT_FALSE(std::filesystem::exists(Folder / "VLZozed.ini"));
+}
+
 TEST_F(MainFormTest, AnimationContinuesFromWhereHidingStoppedIt) {
     TMainForm& main = Start();
     TZozedForm* note = main.Notes[0];
