@@ -114,9 +114,14 @@ bool TIniDocument::Line::IsBlank() const {
     return Trim(text).empty();
 }
 
-TIniDocument::Line TIniDocument::MakeLine(std::string text, std::string_view ending) {
-    Line line{std::move(text), ending};
-    std::string_view view(line.text);
+TIniDocument::Line TIniDocument::MakeOwnedLine(std::string text, std::string_view ending) {
+    owned_.push_back(std::move(text));
+    return MakeLine(owned_.back(), ending);
+}
+
+TIniDocument::Line TIniDocument::MakeLine(std::string_view text, std::string_view ending) {
+    Line line{text, ending};
+    std::string_view view = text;
     std::size_t start = 0;
     while (start < view.size() && IsSpace(view[start])) {
         ++start;
@@ -138,7 +143,10 @@ TIniDocument::Line TIniDocument::MakeLine(std::string text, std::string_view end
     return line;
 }
 
-void TIniDocument::Parse(std::string_view bytes) {
+void TIniDocument::Parse(std::string_view input) {
+    source_ = std::make_unique<std::string>(input);
+    owned_.clear();
+    const std::string_view bytes = *source_;
     sections_.clear();
     sectionsByName_.clear();
     liveSectionsStale_ = true;
@@ -169,11 +177,11 @@ void TIniDocument::Parse(std::string_view bytes) {
             std::string_view name = Trim(
                 close == std::string_view::npos ? trimmed.substr(1) : trimmed.substr(1, close - 1));
             Section section{std::string(name), FoldCase(name), true, false, {}};
-            section.lines.push_back(Line{std::string(text), ending});
+            section.lines.push_back(Line{text, ending});
             sectionsByName_[section.folded].push_back(sections_.size());
             sections_.push_back(std::move(section));
         } else {
-            sections_.back().lines.push_back(MakeLine(std::string(text), ending));
+            sections_.back().lines.push_back(MakeLine(text, ending));
         }
     }
 }
@@ -320,8 +328,8 @@ void TIniDocument::SetValue(std::string_view section, std::string_view key,
         std::size_t index = sections_.size();
         sections_.push_back(Section{std::string(section), FoldCase(section), true, false, {}});
         sections_.back().lines.reserve(16);  // room for a whole note without regrowing
-        AppendLine(sections_.back(), Line{Joined("[", section, "]"), CrLf});
-        sections_.back().lines.push_back(MakeLine(Joined(key, "=", stored), CrLf));
+        AppendLine(sections_.back(), MakeOwnedLine(Joined("[", section, "]"), CrLf));
+        sections_.back().lines.push_back(MakeOwnedLine(Joined(key, "=", stored), CrLf));
         sectionsByName_[sections_.back().folded].push_back(index);
         liveSectionsStale_ = true;
         lastWritten_ = index;
@@ -336,7 +344,7 @@ void TIniDocument::SetValueIn(Section& target, std::string_view key, const std::
         if (line.IsKey() && SameName(line.Key(), key)) {
             if (line.RawValue() != stored) {
                 // The key keeps its place and its spelling.
-                line = MakeLine(Joined(line.Key(), "=", stored), line.ending);
+                line = MakeOwnedLine(Joined(line.Key(), "=", stored), line.ending);
             }
             return;
         }
@@ -351,7 +359,7 @@ void TIniDocument::SetValueIn(Section& target, std::string_view key, const std::
         target.lines[insertAt - 1].ending = CrLf;
     }
     target.lines.insert(target.lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
-                        MakeLine(Joined(key, "=", stored), CrLf));
+                        MakeOwnedLine(Joined(key, "=", stored), CrLf));
 }
 
 void TIniDocument::EraseSection(std::string_view section) {

@@ -13,6 +13,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +27,12 @@ class TIniDocument {
   public:
     TIniDocument() = default;
     explicit TIniDocument(std::string_view bytes) { Parse(bytes); }
+    // Lines point into the document's own storage, which a move keeps in place and a copy would
+    // not.
+    TIniDocument(const TIniDocument&) = delete;
+    TIniDocument& operator=(const TIniDocument&) = delete;
+    TIniDocument(TIniDocument&&) = default;
+    TIniDocument& operator=(TIniDocument&&) = default;
 
     // Replaces the content with the parsed bytes; Serialize() gives them back unchanged.
     void Parse(std::string_view bytes);
@@ -57,17 +65,15 @@ class TIniDocument {
 
   private:
     struct Line {
-        std::string text;         // without its line end
+        std::string_view text;    // without its line end; in source_ or owned_
         std::string_view ending;  // "\r\n", "\n", or "" for a last line without one
         // Where the key and value stand in `text`; keyLength == npos for lines that are no key.
         std::size_t keyStart = 0, keyLength = std::string::npos;
         std::size_t valueStart = 0, valueLength = 0;
 
         bool IsKey() const { return keyLength != std::string::npos; }
-        std::string_view Key() const { return std::string_view(text).substr(keyStart, keyLength); }
-        std::string_view RawValue() const {
-            return std::string_view(text).substr(valueStart, valueLength);
-        }
+        std::string_view Key() const { return text.substr(keyStart, keyLength); }
+        std::string_view RawValue() const { return text.substr(valueStart, valueLength); }
         bool IsBlank() const;
     };
     struct Section {
@@ -78,7 +84,9 @@ class TIniDocument {
         std::vector<Line> lines;  // the header first (when there is one)
     };
 
-    static Line MakeLine(std::string text, std::string_view ending);
+    static Line MakeLine(std::string_view text, std::string_view ending);
+    // A line whose text the document keeps in owned_.
+    Line MakeOwnedLine(std::string text, std::string_view ending);
     const Section* FindSection(std::string_view section) const;
     static const Line* FindKey(const Section& section, std::string_view key);
     void AppendLine(Section& section, Line line);
@@ -87,6 +95,10 @@ class TIniDocument {
 
     const std::vector<std::size_t>& LiveSections() const;
 
+    // The parsed bytes, and the texts of lines written since; lines are views into them, so that
+    // a large file costs no allocation per line.
+    std::unique_ptr<std::string> source_;
+    std::deque<std::string> owned_;
     std::vector<Section> sections_;  // the lines before the first header come first
     // Folded name → indexes of the live sections of that name, in file order.
     std::unordered_map<std::string, std::vector<std::size_t>> sectionsByName_;
