@@ -4,13 +4,9 @@
 
 #include <algorithm>
 
-namespace vlz {
+#include "platform/Point.h"
 
-struct TPoint {
-    int X = 0;
-    int Y = 0;
-    friend bool operator==(const TPoint&, const TPoint&) = default;
-};
+namespace vlz {
 
 struct TRect {
     int Left = 0;

@@ -55,10 +55,10 @@ bool BalloonWarningShown = false;
 
 // Handlers are copied before they run, so that a handler may replace itself.
 template <typename Handler, typename... Arguments>
-void Raise(const Handler& handler, Arguments... arguments) {
+void Raise(const Handler& handler, TObject& sender, Arguments... arguments) {
     if (handler) {
         Handler running = handler;
-        running(arguments...);
+        running(sender, arguments...);
     }
 }
 
@@ -96,56 +96,56 @@ void TCallbackWindow::WMTrayIcon(WPARAM wParam, LPARAM lParam) {
     TPoint cursor = GetCursorPos();
     switch (lParam) {
         case WM_MOUSEMOVE:
-            Raise(icon->FOnMouseMove, icon, TShiftState{}, cursor.X, cursor.Y);
+            Raise(icon->FOnMouseMove, *icon, TShiftState{}, cursor.X, cursor.Y);
             break;
         case WM_LBUTTONDOWN:
             if (icon->FLBPopupMenu && icon->FAutoPopup) {
                 icon->PopupMenu(icon->FLBPopupMenu, cursor);
             } else {
-                Raise(icon->FOnMouseDown, icon, mbLeft, TShiftState{ssLeft}, cursor.X, cursor.Y);
+                Raise(icon->FOnMouseDown, *icon, mbLeft, TShiftState{ssLeft}, cursor.X, cursor.Y);
             }
             break;
         case WM_LBUTTONUP:
             icon->ActivateFormOnMouseUp();
             if (icon->FOnMouseUp) {
-                Raise(icon->FOnMouseUp, icon, mbLeft, TShiftState{ssLeft}, cursor.X, cursor.Y);
+                Raise(icon->FOnMouseUp, *icon, mbLeft, TShiftState{ssLeft}, cursor.X, cursor.Y);
             } else {
                 icon->ClickStep();
             }
             break;
         case WM_LBUTTONDBLCLK:
             icon->FClickPending = true;
-            Raise(icon->FOnDblClick, icon);
+            Raise(icon->FOnDblClick, *icon);
             break;
         case WM_RBUTTONDOWN:
             if (icon->FRBPopupMenu && icon->FAutoPopup) {
                 icon->PopupMenu(icon->FRBPopupMenu, cursor);
             } else {
-                Raise(icon->FOnMouseDown, icon, mbRight, TShiftState{ssRight}, cursor.X, cursor.Y);
+                Raise(icon->FOnMouseDown, *icon, mbRight, TShiftState{ssRight}, cursor.X, cursor.Y);
             }
             break;
         case WM_RBUTTONUP:
             icon->ActivateFormOnMouseUp();
-            Raise(icon->FOnMouseUp, icon, mbRight, TShiftState{ssRight}, cursor.X, cursor.Y);
+            Raise(icon->FOnMouseUp, *icon, mbRight, TShiftState{ssRight}, cursor.X, cursor.Y);
             break;
         case WM_MBUTTONDOWN:
-            Raise(icon->FOnMouseDown, icon, mbMiddle, TShiftState{ssMiddle}, cursor.X, cursor.Y);
+            Raise(icon->FOnMouseDown, *icon, mbMiddle, TShiftState{ssMiddle}, cursor.X, cursor.Y);
             break;
         case WM_MBUTTONUP:
             icon->ActivateFormOnMouseUp();
-            Raise(icon->FOnMouseUp, icon, mbMiddle, TShiftState{ssMiddle}, cursor.X, cursor.Y);
+            Raise(icon->FOnMouseUp, *icon, mbMiddle, TShiftState{ssMiddle}, cursor.X, cursor.Y);
             break;
         case NIN_BALLOONSHOW:
-            Raise(icon->FOnBalloonShow, icon);
+            Raise(icon->FOnBalloonShow, *icon);
             break;
         case NIN_BALLOONHIDE:
-            Raise(icon->FOnBalloonHide, icon);
+            Raise(icon->FOnBalloonHide, *icon);
             break;
         case NIN_BALLOONTIMEOUT:
-            Raise(icon->FOnBalloonTimeout, icon);
+            Raise(icon->FOnBalloonTimeout, *icon);
             break;
         case NIN_BALLOONUSERCLICK:
-            Raise(icon->FOnBalloonClick, icon);
+            Raise(icon->FOnBalloonClick, *icon);
             break;
         default:
             // Right and middle double clicks among them: the component has no events for them.
@@ -162,7 +162,7 @@ void TCallbackWindow::SingleClickExpired() {
     bool pending = icon->FClickPending;
     icon->FClickPending = false;
     if (pending) {
-        Raise(icon->FOnClick, icon);
+        Raise(icon->FOnClick, *icon);
     }
 }
 
@@ -198,7 +198,7 @@ TTrayIcon::TTrayIcon(QWidget* AOwner, bool designing)
     FIcon = std::make_unique<TIcon>();
 
     if (!FDesigning) {
-        FIcon->OnChange = [this](TIcon&) { IconChanged(); };
+        FIcon->OnChange = [this](TObject&) { IconChanged(); };
         if (!CallbackWindow) {
             QObject* windowOwner =
                 AOwner ? static_cast<QObject*>(AOwner) : QCoreApplication::instance();

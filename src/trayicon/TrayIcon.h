@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "graphics/Graphic.h"
 #include "graphics/Icon.h"
 #include "platform/Desktop.h"
 #include "platform/Exception.h"
@@ -54,10 +55,10 @@ enum TTrayOperation {
     toHideIcon
 };
 
-using TNotifyEvent = std::function<void(QObject* Sender)>;
+// TNotifyEvent (sender only) comes with the graphic framework.
 using TMouseEvent =
-    std::function<void(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
-using TMouseMoveEvent = std::function<void(QObject* Sender, TShiftState Shift, int X, int Y)>;
+    std::function<void(TObject& Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TObject& Sender, TShiftState Shift, int X, int Y)>;
 
 class TTrayIcon;
 
@@ -88,12 +89,14 @@ class TSingleClick : public QObject {
     explicit TSingleClick(TCallbackWindow* window);
 };
 
-class TTrayIcon : public QObject {
+class TTrayIcon : public QObject, public TObject {
   public:
     // The owner is the form that owns the component (and the callback window); designing makes a
     // component that only holds its properties and never talks to the shell.
     explicit TTrayIcon(QWidget* AOwner, bool designing = false);
     ~TTrayIcon() override;
+
+    std::string ClassName() const override { return "TTrayIcon"; }
 
     // Form-stream loading: ReadState runs readProperties, which sets the stored properties;
     // Loaded then puts the icon up when Visible was read as True.

@@ -86,18 +86,20 @@ int main(int argc, char** argv) {
     if (withMenu) {
         tray.SetLBPopupMenu(&menu);
     }
-    tray.SetOnMouseDown([&](QObject*, vlz::TMouseButton button, vlz::TShiftState, int x, int y) {
-        write(std::string("MouseDown ") + ButtonName(button) + " " + std::to_string(x) + " " +
-              std::to_string(y));
-    });
-    if (withMouseUp) {
-        tray.SetOnMouseUp([&](QObject*, vlz::TMouseButton button, vlz::TShiftState, int x, int y) {
-            write(std::string("MouseUp ") + ButtonName(button) + " " + std::to_string(x) + " " +
+    tray.SetOnMouseDown(
+        [&](vlz::TObject&, vlz::TMouseButton button, vlz::TShiftState, int x, int y) {
+            write(std::string("MouseDown ") + ButtonName(button) + " " + std::to_string(x) + " " +
                   std::to_string(y));
         });
+    if (withMouseUp) {
+        tray.SetOnMouseUp(
+            [&](vlz::TObject&, vlz::TMouseButton button, vlz::TShiftState, int x, int y) {
+                write(std::string("MouseUp ") + ButtonName(button) + " " + std::to_string(x) + " " +
+                      std::to_string(y));
+            });
     }
-    tray.SetOnClick([&](QObject*) { write("Click"); });
-    tray.SetOnDblClick([&](QObject*) { write("DblClick"); });
+    tray.SetOnClick([&](vlz::TObject&) { write("Click"); });
+    tray.SetOnDblClick([&](vlz::TObject&) { write("DblClick"); });
     tray.SetVisible(true);
     write(std::string("Visible ") + (tray.Registered() ? "1" : "0"));
     return application.exec();

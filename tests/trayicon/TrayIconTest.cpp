@@ -297,11 +297,11 @@ TEST_F(TrayIconTest, FailedBalloonIsReported) {
 TEST_F(TrayIconTest, BalloonNotificationsRaiseTheirEvents) {
     auto icon = MakeVisibleIcon();
     std::vector<std::string> raised;
-    icon->SetOnBalloonShow([&](QObject*) { raised.push_back("show"); });
-    icon->SetOnBalloonHide([&](QObject*) { raised.push_back("hide"); });
-    icon->SetOnBalloonTimeout([&](QObject*) { raised.push_back("timeout"); });
-    icon->SetOnBalloonClick([&](QObject* sender) {
-        EXPECT_EQ(sender, icon.get());
+    icon->SetOnBalloonShow([&](TObject&) { raised.push_back("show"); });
+    icon->SetOnBalloonHide([&](TObject&) { raised.push_back("hide"); });
+    icon->SetOnBalloonTimeout([&](TObject&) { raised.push_back("timeout"); });
+    icon->SetOnBalloonClick([&](TObject& sender) {
+        EXPECT_EQ(&sender, static_cast<TObject*>(icon.get()));
         raised.push_back("click");
     });
     std::uint32_t id = static_cast<std::uint32_t>(icon->ID());
@@ -315,14 +315,14 @@ TEST_F(TrayIconTest, BalloonNotificationsRaiseTheirEvents) {
 TEST_F(TrayIconTest, BalloonWarningOnlyAtDesignTimeAndOnce) {
     RecordingMessageBox boxes;
     TTrayIcon running(&Owner);
-    running.SetOnBalloonShow([](QObject*) {});
+    running.SetOnBalloonShow([](TObject&) {});
     EXPECT_TRUE(boxes.Boxes.empty());
 
     TTrayIcon designed(&Owner, true);
     designed.SetOnBalloonClick(nullptr);
     EXPECT_TRUE(boxes.Boxes.empty()) << "clearing a handler is not worth a warning";
-    designed.SetOnBalloonShow([](QObject*) {});
-    designed.SetOnBalloonHide([](QObject*) {});
+    designed.SetOnBalloonShow([](TObject&) {});
+    designed.SetOnBalloonHide([](TObject&) {});
     ASSERT_EQ(boxes.Boxes.size(), 1u);
     EXPECT_EQ(boxes.Boxes[0].Caption, "注意");
     EXPECT_EQ(boxes.Boxes[0].Flags & MB_ICONMASK, MB_ICONWARNING);
@@ -348,12 +348,12 @@ class TrayIconMouseTest : public TrayIconTest {
   protected:
     TrayIconMouseTest() : Icon(MakeVisibleIcon()), ID(static_cast<std::uint32_t>(Icon->ID())) {
         Icon->SetOnMouseDown(
-            [this](QObject* sender, TMouseButton button, TShiftState shift, int x, int y) {
-                EXPECT_EQ(sender, Icon.get());
+            [this](TObject& sender, TMouseButton button, TShiftState shift, int x, int y) {
+                EXPECT_EQ(&sender, static_cast<TObject*>(Icon.get()));
                 Downs.push_back({button, shift, x, y});
             });
-        Icon->SetOnClick([this](QObject*) { ++Clicks; });
-        Icon->SetOnDblClick([this](QObject*) { ++DoubleClicks; });
+        Icon->SetOnClick([this](TObject&) { ++Clicks; });
+        Icon->SetOnDblClick([this](TObject&) { ++DoubleClicks; });
     }
 
     void Send(std::initializer_list<unsigned> notifications) {
@@ -403,7 +403,7 @@ TEST_F(TrayIconMouseTest, EachButtonReportsItself) {
     Icon->SetAutoPopup(false);
     std::vector<MouseCall> ups;
     Send({WM_RBUTTONDOWN, WM_MBUTTONDOWN});
-    Icon->SetOnMouseUp([&ups](QObject*, TMouseButton button, TShiftState shift, int x, int y) {
+    Icon->SetOnMouseUp([&ups](TObject&, TMouseButton button, TShiftState shift, int x, int y) {
         ups.push_back({button, shift, x, y});
     });
     Send({WM_RBUTTONUP, WM_MBUTTONUP, WM_LBUTTONUP});
@@ -432,8 +432,8 @@ TEST_F(TrayIconMouseTest, DisabledComponentRaisesNothing) {
     Icon->SetLBPopupMenu(&menu);
     Icon->SetRBPopupMenu(&menu);
     int others = 0;
-    Icon->SetOnMouseMove([&others](QObject*, TShiftState, int, int) { ++others; });
-    Icon->SetOnBalloonClick([&others](QObject*) { ++others; });
+    Icon->SetOnMouseMove([&others](TObject&, TShiftState, int, int) { ++others; });
+    Icon->SetOnBalloonClick([&others](TObject&) { ++others; });
     Icon->SetEnabled(false);
     Send({WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP,
           WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP, NIN_BALLOONUSERCLICK});
@@ -471,7 +471,7 @@ TEST_F(TrayIconMouseTest, DoubleClickRaisesNoClick) {
 
 TEST_F(TrayIconMouseTest, MouseUpHandlerTakesThePlaceOfClick) {
     int ups = 0;
-    Icon->SetOnMouseUp([&ups](QObject*, TMouseButton, TShiftState, int, int) { ++ups; });
+    Icon->SetOnMouseUp([&ups](TObject&, TMouseButton, TShiftState, int, int) { ++ups; });
     Send({WM_LBUTTONDOWN, WM_LBUTTONUP});
     Wait(ClickDelay() + 80);
     EXPECT_EQ(ups, 1);
@@ -479,7 +479,7 @@ TEST_F(TrayIconMouseTest, MouseUpHandlerTakesThePlaceOfClick) {
 }
 
 TEST_F(TrayIconMouseTest, ClickHandlerMayFreeTheComponent) {
-    Icon->SetOnClick([this](QObject*) { Icon.reset(); });
+    Icon->SetOnClick([this](TObject&) { Icon.reset(); });
     Send({WM_LBUTTONDOWN, WM_LBUTTONUP});
     Wait(ClickDelay() + 80);
     EXPECT_EQ(Icon, nullptr);
@@ -487,7 +487,7 @@ TEST_F(TrayIconMouseTest, ClickHandlerMayFreeTheComponent) {
     // A click still waiting when its component goes finds nothing to raise.
     Icon = MakeVisibleIcon();
     ID = static_cast<std::uint32_t>(Icon->ID());
-    Icon->SetOnClick([this](QObject*) { ++Clicks; });
+    Icon->SetOnClick([this](TObject&) { ++Clicks; });
     Send({WM_LBUTTONDOWN, WM_LBUTTONUP});
     Icon.reset();
     Wait(ClickDelay() + 80);
@@ -553,7 +553,7 @@ TEST_F(TrayIconTest, The101stInstanceIsRefusedHarmlessly) {
 TEST_F(TrayIconTest, MessagesForUnknownIdsAreIgnored) {
     auto icon = MakeVisibleIcon();
     int downs = 0;
-    icon->SetOnMouseDown([&downs](QObject*, TMouseButton, TShiftState, int, int) { ++downs; });
+    icon->SetOnMouseDown([&downs](TObject&, TMouseButton, TShiftState, int, int) { ++downs; });
     HWND window = Shell.Calls[0].Data.hWnd;
     EXPECT_TRUE(SendMessage(window, WM_TRAYICON, 77, WM_LBUTTONDOWN));
     EXPECT_TRUE(
@@ -575,7 +575,7 @@ TEST_F(TrayIconTest, CallbackWindowIsRemadeAfterItsOwnerIsGone) {
     HWND newWindow = Shell.Calls.back().Data.hWnd;
     EXPECT_NE(newWindow, oldWindow);
     int downs = 0;
-    second->SetOnMouseDown([&downs](QObject*, TMouseButton, TShiftState, int, int) { ++downs; });
+    second->SetOnMouseDown([&downs](TObject&, TMouseButton, TShiftState, int, int) { ++downs; });
     Shell.Deliver(static_cast<std::uint32_t>(second->ID()), WM_LBUTTONDOWN);
     EXPECT_EQ(downs, 1);
 }
