@@ -410,7 +410,10 @@ HICON TTrayIcon::GetIconHandle() {
 
 void TTrayIcon::FillNotifyData(TTrayOperation operation) {
     NOTIFYICONDATA& data = *FNotifyData;
-    data.hIcon = GetIconHandle();
+    // A delete needs no picture, and it may run while the owner form is being destroyed.
+    if (operation != toDelete) {
+        data.hIcon = GetIconHandle();
+    }
     bool balloon = operation == toShowBalloon || operation == toHideBalloon;
     bool state = operation == toShowIcon || operation == toHideIcon;
     if (FShellMajorVersion >= 5 && balloon) {

@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QMenu>
+#include <QPixmap>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -175,6 +177,25 @@ TEST_F(TrayIconTest, VisibleNeedsSomeIcon) {
     icon.SetVisible(true);
     EXPECT_FALSE(icon.Visible());
     EXPECT_TRUE(Shell.Calls.empty());
+}
+
+TEST_F(TrayIconTest, OwnerFormIconStandsInAndTheOwnerFreesTheComponent) {
+    auto* form = new QWidget;
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::red);
+    form->setWindowIcon(QIcon(pixmap));
+    auto* icon = new TTrayIcon(form);
+    icon->SetVisible(true);
+    ASSERT_TRUE(icon->Visible());
+    HICON standIn = Shell.Calls.at(0).Data.hIcon;
+    ASSERT_NE(standIn, 0u);
+    auto image = FindIconImage(standIn);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->Pixels.at(0), 0xFFFF0000u);
+
+    delete form;
+    EXPECT_EQ(Shell.Messages(), (std::vector<unsigned>{NIM_ADD, NIM_DELETE}));
+    EXPECT_EQ(TTrayIcon::InstanceCount(), 0);
 }
 
 // ---- showing and hiding ----
