@@ -9,7 +9,7 @@
         desktop.click_window(icon, button=3)
         desktop.screenshot("/tmp/after-right-click.png")
 
-The desktop picks a free display number, starts Xvfb on it, then openbox and trayer (an XEmbed
+The desktop starts Xvfb on a display number that Xvfb finds free, then openbox and trayer (an XEmbed
 system tray at the top right of the screen). Everything started through it, the programs under test
 included, is stopped by PID when the `with` block ends, also when the test fails or is interrupted.
 Programs see only this display: DISPLAY is set, Wayland is hidden so that Qt uses xcb, and the
@@ -22,6 +22,7 @@ xwininfo, xdpyinfo, xprop and import (ImageMagick) are used.
 import atexit
 import os
 import re
+import select
 import shutil
 import signal
 import subprocess
@@ -141,26 +142,35 @@ class VirtualDesktop:
             shutil.rmtree(self.log_dir, ignore_errors=True)
 
     def _start_x_server(self):
-        for number in range(90, 200):
-            if (os.path.exists(f"/tmp/.X{number}-lock")
-                    or os.path.exists(f"/tmp/.X11-unix/X{number}")):
-                continue
-            self.display = f":{number}"
-            server = self.run(["Xvfb", self.display, "-screen", "0",
+        # Xvfb picks a free display number itself and reports it on a pipe, so that tests running
+        # side by side never race for the same number.
+        read_end, write_end = os.pipe()
+        try:
+            server = self.run(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
                                f"{self.width}x{self.height}x{self.depth}", "-nolisten", "tcp",
-                               "-noreset"], name="Xvfb", with_display=False)
+                               "-noreset"], name="Xvfb", with_display=False,
+                              pass_fds=(write_end,))
+            os.close(write_end)
+            write_end = None
+            number = b""
             deadline = time.monotonic() + 10
-            while time.monotonic() < deadline:
-                if server.poll() is not None:
-                    break  # lost the race for this number: try the next one
-                if self._query(["xdpyinfo"], check=False).returncode == 0:
-                    return
-                time.sleep(0.05)
-            if server.poll() is None:
-                server.kill()
-                server.wait()
-            self._processes.remove(("Xvfb", server))
-        raise DesktopError("no free X display number between :90 and :199")
+            while not number.endswith(b"\n"):
+                remaining = deadline - time.monotonic()
+                if remaining <= 0 or server.poll() is not None:
+                    raise DesktopError("Xvfb did not start: " + self.log_of(server))
+                ready, _, _ = select.select([read_end], [], [], remaining)
+                if ready:
+                    chunk = os.read(read_end, 16)
+                    if not chunk:
+                        raise DesktopError("Xvfb did not start: " + self.log_of(server))
+                    number += chunk
+        finally:
+            os.close(read_end)
+            if write_end is not None:
+                os.close(write_end)
+        self.display = ":" + number.decode().strip()
+        self._wait(lambda: self._query(["xdpyinfo"], check=False).returncode == 0, 10,
+                   "Xvfb does not answer")
 
     # ---- programs ----
 
