@@ -4,9 +4,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QIcon>
-#include <QImage>
 #include <QMenu>
-#include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
@@ -18,6 +16,7 @@
 #include "platform/LastError.h"
 #include "platform/MessageBox.h"
 #include "trayicon/FormWindow.h"
+#include "trayicon/QtIcon.h"
 
 namespace vlz {
 namespace {
@@ -390,19 +389,9 @@ HICON TTrayIcon::GetIconHandle() {
         return 0;
     }
     if (fallback.cacheKey() != FFallbackIconKey || FFallbackIcon.Empty()) {
-        QImage image =
-            fallback.pixmap(QSize(16, 16)).toImage().convertToFormat(QImage::Format_ARGB32);
-        if (image.isNull()) {
+        if (!AssignQIcon(FFallbackIcon, fallback)) {
             return 0;
         }
-        std::vector<std::uint32_t> pixels;
-        pixels.reserve(static_cast<std::size_t>(image.width()) *
-                       static_cast<std::size_t>(image.height()));
-        for (int y = 0; y < image.height(); ++y) {
-            auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-            pixels.insert(pixels.end(), row, row + image.width());
-        }
-        FFallbackIcon.SetPixels(image.width(), image.height(), std::move(pixels));
         FFallbackIconKey = fallback.cacheKey();
     }
     return FFallbackIcon.Handle();

@@ -114,13 +114,17 @@ class VirtualDesktop:
                 self.run(["openbox", "--sm-disable"], name="openbox")
                 self._wait(self._window_manager_running, 10, "openbox did not start")
             if self.tray:
-                self.run(["trayer", "--edge", "top", "--align", "right", "--widthtype",
-                          "request", "--height", "24", "--SetDockType", "true",
-                          "--transparent", "false", "--expand", "true"], name="trayer")
-                self._wait(self._find_tray_window, 10, "trayer did not start")
+                self.start_tray()
         except BaseException:
             self.stop()
             raise
+
+    def start_tray(self):
+        """Starts trayer (done by start() unless tray=False) and waits for its panel."""
+        self.run(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
+                  "--height", "24", "--SetDockType", "true", "--transparent", "false",
+                  "--expand", "true"], name="trayer")
+        return self._wait(self._find_tray_window, 10, "trayer did not start")
 
     def stop(self):
         """Stops every process started here, newest first, by PID: SIGTERM, then SIGKILL."""

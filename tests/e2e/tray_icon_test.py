@@ -114,6 +114,25 @@ class TrayIconEndToEndTest(unittest.TestCase):
         self.assertNotIn("MouseDown left", " ".join(self.events()))
 
 
+class LateTrayTest(unittest.TestCase):
+    def test_icon_docks_when_a_tray_appears_later(self):
+        handle, log = tempfile.mkstemp(prefix="trayicon-probe-", suffix=".log")
+        os.close(handle)
+        try:
+            with VirtualDesktop(tray=False) as desktop:
+                desktop.run([PROBE, "--log", log], name="probe")
+                desktop.wait_until(lambda: read_lines(log), 20, "the probe wrote nothing")
+                self.assertEqual(read_lines(log)[0], "Visible 1",
+                                 "an icon is added without a tray on the desktop")
+                desktop.start_tray()
+                icon = desktop.wait_for_tray_icon(class_name="trayicon_probe", timeout=20)
+                desktop.click_window(icon, button=3)
+                desktop.wait_until(lambda: len(read_lines(log)) > 1, 10, "no event")
+                self.assertTrue(read_lines(log)[1].startswith("MouseDown right"))
+        finally:
+            os.unlink(log)
+
+
 if __name__ == "__main__":
     if len(sys.argv) < 2:
         sys.exit(__doc__)

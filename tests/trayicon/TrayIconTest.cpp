@@ -1,10 +1,13 @@
 #include "trayicon/TrayIcon.h"
 
+#include "trayicon/QtIcon.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QIcon>
+#include <QImage>
 #include <QMenu>
 #include <QPixmap>
 #include <QWidget>
@@ -196,6 +199,18 @@ TEST_F(TrayIconTest, OwnerFormIconStandsInAndTheOwnerFreesTheComponent) {
     delete form;
     EXPECT_EQ(Shell.Messages(), (std::vector<unsigned>{NIM_ADD, NIM_DELETE}));
     EXPECT_EQ(TTrayIcon::InstanceCount(), 0);
+}
+
+TEST_F(TrayIconTest, QtPicturesBecomeArgbIcons) {
+    QImage image(2, 1, QImage::Format_RGB32);
+    image.setPixel(0, 0, qRgb(1, 2, 3));
+    image.setPixel(1, 0, qRgb(255, 0, 0));
+    TIcon icon;
+    AssignQImage(icon, image);
+    EXPECT_EQ(icon.Pixels(), (std::vector<std::uint32_t>{0xFF010203u, 0xFFFF0000u}));
+    AssignQImage(icon, QImage());
+    EXPECT_TRUE(icon.Empty());
+    EXPECT_FALSE(AssignQIcon(icon, QIcon()));
 }
 
 // ---- showing and hiding ----
