@@ -39,7 +39,7 @@ class DesktopError(RuntimeError):
 class Window:
     """A window found on the desktop: its id and its geometry in root coordinates."""
 
-    def __init__(self, window_id, x, y, width, height, name="", class_name=""):
+    def __init__(self, window_id, x, y, width, height, name="", class_name="", viewable=None):
         self.id = window_id
         self.x = x
         self.y = y
@@ -47,6 +47,11 @@ class Window:
         self.height = height
         self.name = name
         self.class_name = class_name
+        self.viewable = viewable  # None when not asked
+
+    @property
+    def geometry(self):
+        return (self.x, self.y, self.width, self.height)
 
     @property
     def center(self):
@@ -274,7 +279,8 @@ class VirtualDesktop:
         class_match = re.search(r'= "([^"]*)", "([^"]*)"', class_result.stdout.decode())
         return Window(window_id, field("Absolute upper-left X"), field("Absolute upper-left Y"),
                       field("Width"), field("Height"), name_match.group(1) if name_match else "",
-                      class_match.group(2) if class_match else "")
+                      class_match.group(2) if class_match else "",
+                      "Map State: IsViewable" in info)
 
     def window_tree(self, window_id="root"):
         """Every window below the given one (the root by default), with root coordinates."""
@@ -312,12 +318,22 @@ class VirtualDesktop:
         return [window for window in self.window_tree(panel.id)
                 if window.class_name and window.class_name.lower() != "trayer"]
 
-    def wait_for_tray_icon(self, class_name=None, timeout=10):
-        """The first docked icon (of the given window class), once it is there and has a size."""
+    def wait_for_tray_icon(self, class_name=None, timeout=10, settle=0.3):
+        """The first docked icon (of the given window class), once it is shown and has kept its
+        place for `settle` seconds: the tray moves its icons about while one docks."""
+        last = {}
+
         def find():
             for icon in self.tray_icons():
                 if (class_name is None or icon.class_name == class_name) and icon.width > 1:
-                    return icon
+                    current = self.window(icon.id)
+                    if not current.viewable:
+                        return None
+                    now = time.monotonic()
+                    if last.get("geometry") != current.geometry:
+                        last.update(geometry=current.geometry, since=now)
+                        return None
+                    return current if now - last["since"] >= settle else None
             return None
 
         return self._wait(find, timeout, f"no tray icon of class {class_name!r}")
