@@ -191,7 +191,6 @@ TTrayIcon::TTrayIcon(QWidget* AOwner, bool designing)
         throw ENotifyIconError(CannotRegisterIcon);
     }
     FID = list.empty() ? 1 : std::stoi(list.back().first) + 1;
-    list.emplace_back(std::to_string(FID), this);
 
     FTipHelp = "TipHelp";
     FIcon = std::make_unique<TIcon>();
@@ -209,6 +208,8 @@ TTrayIcon::TTrayIcon(QWidget* AOwner, bool designing)
         FNotifyData->uCallbackMessage = WM_TRAYICON;
         FNotifyData->uID = static_cast<std::uint32_t>(FID);
     }
+    // Entered last, so that a failure above leaves no entry behind for a component that never was.
+    list.emplace_back(std::to_string(FID), this);
 }
 
 TTrayIcon::~TTrayIcon() {
