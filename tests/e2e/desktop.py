@@ -284,7 +284,8 @@ class VirtualDesktop:
 
     def window_tree(self, window_id="root"):
         """Every window below the given one (the root by default), with root coordinates."""
-        args = ["xwininfo", "-tree"] + (["-root"] if window_id == "root" else ["-id", str(window_id)])
+        target = ["-root"] if window_id == "root" else ["-id", str(window_id)]
+        args = ["xwininfo", "-tree", *target]
         windows = []
         for line in self._query(args).stdout.decode(errors="replace").splitlines():
             match = _TREE_LINE.match(line)
