@@ -77,6 +77,8 @@ class VirtualDesktop:
 
     def __init__(self, width=1024, height=768, depth=24, window_manager=True, tray=True,
                  log_dir=None):
+        """log_dir keeps the programs' output (and whatever a test saves there, such as
+        screenshots) after the desktop stops; without it a temporary folder is used and removed."""
         self.width = width
         self.height = height
         self.depth = depth
@@ -113,6 +115,7 @@ class VirtualDesktop:
             raise SystemExit(128 + signum)
 
         signal.signal(signal.SIGTERM, on_term)
+        self._signal_handlers = (on_term, previous_term)
         try:
             self._start_x_server()
             if self.window_manager:
@@ -136,6 +139,9 @@ class VirtualDesktop:
         if self._stopped:
             return
         self._stopped = True
+        handlers = getattr(self, "_signal_handlers", None)
+        if handlers and signal.getsignal(signal.SIGTERM) is handlers[0]:
+            signal.signal(signal.SIGTERM, handlers[1])
         for name, process in reversed(self._processes):
             if process.poll() is None:
                 try:
