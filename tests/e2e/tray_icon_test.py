@@ -96,6 +96,14 @@ class TrayIconEndToEndTest(unittest.TestCase):
                          ["MouseDown right", "MouseUp right", "MouseDown left", "MouseUp left"],
                          "with OnMouseUp assigned a click raises no OnClick")
 
+    def test_pointer_over_the_icon_raises_mouse_move(self):
+        icon = self.start_probe("--mouse-move")
+        self.desktop.move_mouse(icon.x + 2, icon.y + 2)
+        self.desktop.move_mouse(*icon.center)
+        moves = self.wait_for_events(1)
+        self.assertTrue(all(event.startswith("MouseMove") for event in moves), moves)
+        self.assert_at(icon, moves[-1])
+
     def test_left_button_pops_the_menu_up_at_the_cursor(self):
         icon = self.start_probe("--menu")
         self.desktop.click_window(icon, button=1)
