@@ -170,6 +170,8 @@ void TCallbackWindow::SingleClickExpired() {
 TSingleClick::TSingleClick(TCallbackWindow* window) : QObject(window) {
     auto* timer = new QTimer(this);
     timer->setSingleShot(true);
+    // A coarse timer may fire a little early, and the click must not count before its time.
+    timer->setTimerType(Qt::PreciseTimer);
     connect(timer, &QTimer::timeout, this, [this, window] {
         deleteLater();
         window->SingleClickExpired();
