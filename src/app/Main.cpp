@@ -333,7 +333,7 @@ void TMainForm::SetAutoBackupInterval(int minutes) {
     Timer->SetEnabled(true);
 }
 
-void TMainForm::TrayIconMouseDown(QObject* /*Sender*/, TMouseButton Button, TShiftState /*Shift*/,
+void TMainForm::TrayIconMouseDown(TObject& /*Sender*/, TMouseButton Button, TShiftState /*Shift*/,
                                   int /*X*/, int /*Y*/) {
     if (Button == HideButton) {
         HideActionExecute();

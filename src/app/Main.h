@@ -20,6 +20,10 @@ class QMenu;
 class QObject;
 
 namespace vlz {
+class TObject;
+}
+
+namespace vlz {
 
 class TConfigForm;
 class TSprite;
@@ -89,7 +93,7 @@ class TMainForm : public TForm, public TDialogController {
     void AboutActionExecute();
     void ExitActionExecute();
     void TimerTimer();
-    void TrayIconMouseDown(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void TrayIconMouseDown(TObject& Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
 
     // A second start asked this instance to come forward.
     void BringForward();

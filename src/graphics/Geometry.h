@@ -3,6 +3,7 @@
 // and bottom edges, so its width is Right − Left.
 
 #include <algorithm>
+
 #include "platform/Point.h"
 
 namespace vlz {

@@ -3,8 +3,6 @@
 #include <mutex>
 #include <unordered_map>
 
-#include "platform/Exception.h"
-
 namespace vlz {
 namespace {
 
@@ -48,17 +46,24 @@ const std::vector<std::uint32_t>& TIcon::Pixels() const {
 void TIcon::SetPixels(int width, int height, std::vector<std::uint32_t> pixels) {
     if (width < 1 || height < 1 || width > 256 || height > 256 ||
         pixels.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
-        throw Exception("TIcon.SetPixels: Invalid icon size");
+        throw EInvalidGraphic("TIcon.SetPixels: Invalid icon size");
     }
     FImage = RegisterImage(width, height, std::move(pixels));
     Changed();
 }
 
-void TIcon::Assign(const TIcon* source) {
+void TIcon::Assign(const TPersistent* source) {
     if (source == this) {
         return;
     }
-    FImage = source ? source->FImage : nullptr;
+    if (source == nullptr) {
+        FImage = nullptr;
+    } else if (auto* icon = dynamic_cast<const TIcon*>(source)) {
+        FImage = icon->FImage;
+    } else {
+        TPersistent::Assign(source);
+        return;
+    }
     Changed();
 }
 

@@ -4,9 +4,10 @@
 // one another share the picture and its handle, as long as neither changes.
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <vector>
+
+#include "graphics/Graphic.h"
 
 namespace vlz {
 
@@ -19,11 +20,13 @@ struct TIconImage {
     std::vector<std::uint32_t> Pixels;
 };
 
-class TIcon {
+class TIcon : public TPersistent {
   public:
     TIcon() = default;
     TIcon(const TIcon&) = delete;
     TIcon& operator=(const TIcon&) = delete;
+
+    std::string ClassName() const override { return "TIcon"; }
 
     bool Empty() const { return !FImage; }
     int Width() const { return FImage ? FImage->Width : 0; }
@@ -33,15 +36,16 @@ class TIcon {
     // 0 when the icon is empty.
     HICON Handle() const { return FImage ? FImage->Handle : 0; }
 
-    // Takes a width × height ARGB picture; raises Exception for a size that does not fit
+    // Takes a width × height ARGB picture; raises EInvalidGraphic for a size that does not fit
     // the pixels or lies outside 1..256.
     void SetPixels(int width, int height, std::vector<std::uint32_t> pixels);
-    // Shares the source's picture; nullptr empties the icon.
-    void Assign(const TIcon* source);
+    // Shares the source icon's picture; nullptr empties the icon. Other kinds of source raise
+    // EConvertError.
+    void Assign(const TPersistent* source) override;
     void Clear() { Assign(nullptr); }
 
-    // Called after every change of the picture with the icon that changed.
-    std::function<void(TIcon& sender)> OnChange;
+    // Raised after every change of the picture.
+    TNotifyEvent OnChange;
 
   private:
     void Changed();

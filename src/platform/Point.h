@@ -1,5 +1,5 @@
 #pragma once
-// A point in pixels: screen positions (cursor, windows) and canvas positions share it.
+// A point in pixels, in whatever coordinates its user states (the screen's for the cursor).
 
 namespace vlz {
 

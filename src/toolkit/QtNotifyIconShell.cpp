@@ -245,6 +245,11 @@ QtNotifyIconShell::Entry* QtNotifyIconShell::EntryAt(const QPoint& globalPositio
 
 bool QtNotifyIconShell::eventFilter(QObject* watched, QEvent* event) {
     QEvent::Type type = event->type();
+    if (type == QEvent::Enter && IsTrayIconWidget(watched)) {
+        // The pointer passing over the icon is news too, not only a drag.
+        static_cast<QWidget*>(watched)->setMouseTracking(true);
+        return false;
+    }
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
         type != QEvent::MouseButtonDblClick && type != QEvent::MouseMove) {
         return false;

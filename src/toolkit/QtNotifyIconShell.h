@@ -12,7 +12,7 @@
 //     right click     WM_RBUTTONDOWN, WM_RBUTTONUP
 //     right double    WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDBLCLK, WM_RBUTTONUP
 //     middle click    WM_MBUTTONDOWN, WM_MBUTTONUP
-//     pointer moving  WM_MOUSEMOVE (while a button is held)
+//     pointer moving  WM_MOUSEMOVE (over the icon, once the pointer has entered it)
 //   Any other tray (only Qt's activations, which come on the press):
 //     left click      WM_LBUTTONDOWN, WM_LBUTTONUP          (Trigger)
 //     double click    WM_LBUTTONDOWN, WM_LBUTTONUP          (Trigger on the first press)

@@ -4,9 +4,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QIcon>
-#include <QImage>
 #include <QMenu>
-#include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
@@ -18,6 +16,7 @@
 #include "platform/LastError.h"
 #include "platform/MessageBox.h"
 #include "trayicon/FormWindow.h"
+#include "trayicon/QtIcon.h"
 
 namespace vlz {
 namespace {
@@ -55,10 +54,10 @@ bool BalloonWarningShown = false;
 
 // Handlers are copied before they run, so that a handler may replace itself.
 template <typename Handler, typename... Arguments>
-void Raise(const Handler& handler, Arguments... arguments) {
+void Raise(const Handler& handler, TObject& sender, Arguments... arguments) {
     if (handler) {
         Handler running = handler;
-        running(arguments...);
+        running(sender, arguments...);
     }
 }
 
@@ -96,56 +95,56 @@ void TCallbackWindow::WMTrayIcon(WPARAM wParam, LPARAM lParam) {
     TPoint cursor = GetCursorPos();
     switch (lParam) {
         case WM_MOUSEMOVE:
-            Raise(icon->FOnMouseMove, icon, TShiftState{}, cursor.X, cursor.Y);
+            Raise(icon->FOnMouseMove, *icon, TShiftState{}, cursor.X, cursor.Y);
             break;
         case WM_LBUTTONDOWN:
             if (icon->FLBPopupMenu && icon->FAutoPopup) {
                 icon->PopupMenu(icon->FLBPopupMenu, cursor);
             } else {
-                Raise(icon->FOnMouseDown, icon, mbLeft, TShiftState{ssLeft}, cursor.X, cursor.Y);
+                Raise(icon->FOnMouseDown, *icon, mbLeft, TShiftState{ssLeft}, cursor.X, cursor.Y);
             }
             break;
         case WM_LBUTTONUP:
             icon->ActivateFormOnMouseUp();
             if (icon->FOnMouseUp) {
-                Raise(icon->FOnMouseUp, icon, mbLeft, TShiftState{ssLeft}, cursor.X, cursor.Y);
+                Raise(icon->FOnMouseUp, *icon, mbLeft, TShiftState{ssLeft}, cursor.X, cursor.Y);
             } else {
                 icon->ClickStep();
             }
             break;
         case WM_LBUTTONDBLCLK:
             icon->FClickPending = true;
-            Raise(icon->FOnDblClick, icon);
+            Raise(icon->FOnDblClick, *icon);
             break;
         case WM_RBUTTONDOWN:
             if (icon->FRBPopupMenu && icon->FAutoPopup) {
                 icon->PopupMenu(icon->FRBPopupMenu, cursor);
             } else {
-                Raise(icon->FOnMouseDown, icon, mbRight, TShiftState{ssRight}, cursor.X, cursor.Y);
+                Raise(icon->FOnMouseDown, *icon, mbRight, TShiftState{ssRight}, cursor.X, cursor.Y);
             }
             break;
         case WM_RBUTTONUP:
             icon->ActivateFormOnMouseUp();
-            Raise(icon->FOnMouseUp, icon, mbRight, TShiftState{ssRight}, cursor.X, cursor.Y);
+            Raise(icon->FOnMouseUp, *icon, mbRight, TShiftState{ssRight}, cursor.X, cursor.Y);
             break;
         case WM_MBUTTONDOWN:
-            Raise(icon->FOnMouseDown, icon, mbMiddle, TShiftState{ssMiddle}, cursor.X, cursor.Y);
+            Raise(icon->FOnMouseDown, *icon, mbMiddle, TShiftState{ssMiddle}, cursor.X, cursor.Y);
             break;
         case WM_MBUTTONUP:
             icon->ActivateFormOnMouseUp();
-            Raise(icon->FOnMouseUp, icon, mbMiddle, TShiftState{ssMiddle}, cursor.X, cursor.Y);
+            Raise(icon->FOnMouseUp, *icon, mbMiddle, TShiftState{ssMiddle}, cursor.X, cursor.Y);
             break;
         case NIN_BALLOONSHOW:
-            Raise(icon->FOnBalloonShow, icon);
+            Raise(icon->FOnBalloonShow, *icon);
             break;
         case NIN_BALLOONHIDE:
-            Raise(icon->FOnBalloonHide, icon);
+            Raise(icon->FOnBalloonHide, *icon);
             break;
         case NIN_BALLOONTIMEOUT:
-            Raise(icon->FOnBalloonTimeout, icon);
+            Raise(icon->FOnBalloonTimeout, *icon);
             break;
         case NIN_BALLOONUSERCLICK:
-            Raise(icon->FOnBalloonClick, icon);
+            Raise(icon->FOnBalloonClick, *icon);
             break;
         default:
             // Right and middle double clicks among them: the component has no events for them.
@@ -162,7 +161,7 @@ void TCallbackWindow::SingleClickExpired() {
     bool pending = icon->FClickPending;
     icon->FClickPending = false;
     if (pending) {
-        Raise(icon->FOnClick, icon);
+        Raise(icon->FOnClick, *icon);
     }
 }
 
@@ -171,6 +170,8 @@ void TCallbackWindow::SingleClickExpired() {
 TSingleClick::TSingleClick(TCallbackWindow* window) : QObject(window) {
     auto* timer = new QTimer(this);
     timer->setSingleShot(true);
+    // A coarse timer may fire a little early, and the click must not count before its time.
+    timer->setTimerType(Qt::PreciseTimer);
     connect(timer, &QTimer::timeout, this, [this, window] {
         deleteLater();
         window->SingleClickExpired();
@@ -192,13 +193,12 @@ TTrayIcon::TTrayIcon(QWidget* AOwner, bool designing)
         throw ENotifyIconError(CannotRegisterIcon);
     }
     FID = list.empty() ? 1 : std::stoi(list.back().first) + 1;
-    list.emplace_back(std::to_string(FID), this);
 
     FTipHelp = "TipHelp";
     FIcon = std::make_unique<TIcon>();
 
     if (!FDesigning) {
-        FIcon->OnChange = [this](TIcon&) { IconChanged(); };
+        FIcon->OnChange = [this](TObject&) { IconChanged(); };
         if (!CallbackWindow) {
             QObject* windowOwner =
                 AOwner ? static_cast<QObject*>(AOwner) : QCoreApplication::instance();
@@ -210,6 +210,8 @@ TTrayIcon::TTrayIcon(QWidget* AOwner, bool designing)
         FNotifyData->uCallbackMessage = WM_TRAYICON;
         FNotifyData->uID = static_cast<std::uint32_t>(FID);
     }
+    // Entered last, so that a failure above leaves no entry behind for a component that never was.
+    list.emplace_back(std::to_string(FID), this);
 }
 
 TTrayIcon::~TTrayIcon() {
@@ -330,28 +332,28 @@ void TTrayIcon::SetBalloonTimeout(int seconds) {
         std::clamp(seconds, int{MinBalloonTimeout}, int{MaxBalloonTimeout}));
 }
 
-void TTrayIcon::SetOnBalloonShow(TTrayNotifyEvent handler) {
+void TTrayIcon::SetOnBalloonShow(TNotifyEvent handler) {
     FOnBalloonShow = std::move(handler);
     if (FOnBalloonShow) {
         WarnBalloonEvents();
     }
 }
 
-void TTrayIcon::SetOnBalloonHide(TTrayNotifyEvent handler) {
+void TTrayIcon::SetOnBalloonHide(TNotifyEvent handler) {
     FOnBalloonHide = std::move(handler);
     if (FOnBalloonHide) {
         WarnBalloonEvents();
     }
 }
 
-void TTrayIcon::SetOnBalloonTimeout(TTrayNotifyEvent handler) {
+void TTrayIcon::SetOnBalloonTimeout(TNotifyEvent handler) {
     FOnBalloonTimeout = std::move(handler);
     if (FOnBalloonTimeout) {
         WarnBalloonEvents();
     }
 }
 
-void TTrayIcon::SetOnBalloonClick(TTrayNotifyEvent handler) {
+void TTrayIcon::SetOnBalloonClick(TNotifyEvent handler) {
     FOnBalloonClick = std::move(handler);
     if (FOnBalloonClick) {
         WarnBalloonEvents();
@@ -390,19 +392,9 @@ HICON TTrayIcon::GetIconHandle() {
         return 0;
     }
     if (fallback.cacheKey() != FFallbackIconKey || FFallbackIcon.Empty()) {
-        QImage image =
-            fallback.pixmap(QSize(16, 16)).toImage().convertToFormat(QImage::Format_ARGB32);
-        if (image.isNull()) {
+        if (!AssignQIcon(FFallbackIcon, fallback)) {
             return 0;
         }
-        std::vector<std::uint32_t> pixels;
-        pixels.reserve(static_cast<std::size_t>(image.width()) *
-                       static_cast<std::size_t>(image.height()));
-        for (int y = 0; y < image.height(); ++y) {
-            auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-            pixels.insert(pixels.end(), row, row + image.width());
-        }
-        FFallbackIcon.SetPixels(image.width(), image.height(), std::move(pixels));
         FFallbackIconKey = fallback.cacheKey();
     }
     return FFallbackIcon.Handle();
@@ -410,7 +402,10 @@ HICON TTrayIcon::GetIconHandle() {
 
 void TTrayIcon::FillNotifyData(TTrayOperation operation) {
     NOTIFYICONDATA& data = *FNotifyData;
-    data.hIcon = GetIconHandle();
+    // A delete needs no picture, and it may run while the owner form is being destroyed.
+    if (operation != toDelete) {
+        data.hIcon = GetIconHandle();
+    }
     bool balloon = operation == toShowBalloon || operation == toHideBalloon;
     bool state = operation == toShowIcon || operation == toHideIcon;
     if (FShellMajorVersion >= 5 && balloon) {

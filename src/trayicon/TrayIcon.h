@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "graphics/Graphic.h"
 #include "graphics/Icon.h"
 #include "platform/Desktop.h"
 #include "platform/Exception.h"
@@ -54,10 +55,10 @@ enum TTrayOperation {
     toHideIcon
 };
 
-using TTrayNotifyEvent = std::function<void(QObject* Sender)>;
+// TNotifyEvent (sender only) comes with the graphic framework.
 using TMouseEvent =
-    std::function<void(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
-using TMouseMoveEvent = std::function<void(QObject* Sender, TShiftState Shift, int X, int Y)>;
+    std::function<void(TObject& Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TObject& Sender, TShiftState Shift, int X, int Y)>;
 
 class TTrayIcon;
 
@@ -88,12 +89,14 @@ class TSingleClick : public QObject {
     explicit TSingleClick(TCallbackWindow* window);
 };
 
-class TTrayIcon : public QObject {
+class TTrayIcon : public QObject, public TObject {
   public:
     // The owner is the form that owns the component (and the callback window); designing makes a
     // component that only holds its properties and never talks to the shell.
     explicit TTrayIcon(QWidget* AOwner, bool designing = false);
     ~TTrayIcon() override;
+
+    std::string ClassName() const override { return "TTrayIcon"; }
 
     // Form-stream loading: ReadState runs readProperties, which sets the stored properties;
     // Loaded then puts the icon up when Visible was read as True.
@@ -129,15 +132,15 @@ class TTrayIcon : public QObject {
     bool FormActiveByMouseup() const { return FFormActiveByMouseup; }
     void SetFormActiveByMouseup(bool value) { FFormActiveByMouseup = value; }
 
-    void SetOnClick(TTrayNotifyEvent handler) { FOnClick = std::move(handler); }
-    void SetOnDblClick(TTrayNotifyEvent handler) { FOnDblClick = std::move(handler); }
+    void SetOnClick(TNotifyEvent handler) { FOnClick = std::move(handler); }
+    void SetOnDblClick(TNotifyEvent handler) { FOnDblClick = std::move(handler); }
     void SetOnMouseDown(TMouseEvent handler) { FOnMouseDown = std::move(handler); }
     void SetOnMouseMove(TMouseMoveEvent handler) { FOnMouseMove = std::move(handler); }
     void SetOnMouseUp(TMouseEvent handler) { FOnMouseUp = std::move(handler); }
-    void SetOnBalloonShow(TTrayNotifyEvent handler);
-    void SetOnBalloonHide(TTrayNotifyEvent handler);
-    void SetOnBalloonTimeout(TTrayNotifyEvent handler);
-    void SetOnBalloonClick(TTrayNotifyEvent handler);
+    void SetOnBalloonShow(TNotifyEvent handler);
+    void SetOnBalloonHide(TNotifyEvent handler);
+    void SetOnBalloonTimeout(TNotifyEvent handler);
+    void SetOnBalloonClick(TNotifyEvent handler);
 
     // Shows the balloon that the Balloon properties describe (putting the icon up first when it
     // is hidden), or takes it down.
@@ -179,8 +182,8 @@ class TTrayIcon : public QObject {
     QPointer<QMenu> FRBPopupMenu;
     std::string FTipHelp;  // CP932
     bool FVisible = false;
-    TTrayNotifyEvent FOnClick;
-    TTrayNotifyEvent FOnDblClick;
+    TNotifyEvent FOnClick;
+    TNotifyEvent FOnDblClick;
     TMouseMoveEvent FOnMouseMove;
     TMouseEvent FOnMouseDown;
     TMouseEvent FOnMouseUp;
@@ -197,10 +200,10 @@ class TTrayIcon : public QObject {
     std::string FBalloonText;   // CP932
     TBalloonTimeout FBalloonTimeout = MinBalloonTimeout;
     TBalloonInfoIconFlag FBalloonIcon = biifNone;
-    TTrayNotifyEvent FOnBalloonHide;
-    TTrayNotifyEvent FOnBalloonTimeout;
-    TTrayNotifyEvent FOnBalloonClick;
-    TTrayNotifyEvent FOnBalloonShow;
+    TNotifyEvent FOnBalloonHide;
+    TNotifyEvent FOnBalloonTimeout;
+    TNotifyEvent FOnBalloonClick;
+    TNotifyEvent FOnBalloonShow;
     bool FFormActiveByMouseup = false;
 
     // The owner's or the application's icon, made into a TIcon when the own icon is empty.

@@ -9,7 +9,7 @@
         desktop.click_window(icon, button=3)
         desktop.screenshot("/tmp/after-right-click.png")
 
-The desktop picks a free display number, starts Xvfb on it, then openbox and trayer (an XEmbed
+The desktop starts Xvfb on a display number that Xvfb finds free, then openbox and trayer (an XEmbed
 system tray at the top right of the screen). Everything started through it, the programs under test
 included, is stopped by PID when the `with` block ends, also when the test fails or is interrupted.
 Programs see only this display: DISPLAY is set, Wayland is hidden so that Qt uses xcb, and the
@@ -22,6 +22,7 @@ xwininfo, xdpyinfo, xprop and import (ImageMagick) are used.
 import atexit
 import os
 import re
+import select
 import shutil
 import signal
 import subprocess
@@ -38,7 +39,7 @@ class DesktopError(RuntimeError):
 class Window:
     """A window found on the desktop: its id and its geometry in root coordinates."""
 
-    def __init__(self, window_id, x, y, width, height, name="", class_name=""):
+    def __init__(self, window_id, x, y, width, height, name="", class_name="", viewable=None):
         self.id = window_id
         self.x = x
         self.y = y
@@ -46,6 +47,11 @@ class Window:
         self.height = height
         self.name = name
         self.class_name = class_name
+        self.viewable = viewable  # None when not asked
+
+    @property
+    def geometry(self):
+        return (self.x, self.y, self.width, self.height)
 
     @property
     def center(self):
@@ -71,6 +77,8 @@ class VirtualDesktop:
 
     def __init__(self, width=1024, height=768, depth=24, window_manager=True, tray=True,
                  log_dir=None):
+        """log_dir keeps the programs' output (and whatever a test saves there, such as
+        screenshots) after the desktop stops; without it a temporary folder is used and removed."""
         self.width = width
         self.height = height
         self.depth = depth
@@ -107,25 +115,33 @@ class VirtualDesktop:
             raise SystemExit(128 + signum)
 
         signal.signal(signal.SIGTERM, on_term)
+        self._signal_handlers = (on_term, previous_term)
         try:
             self._start_x_server()
             if self.window_manager:
                 self.run(["openbox", "--sm-disable"], name="openbox")
                 self._wait(self._window_manager_running, 10, "openbox did not start")
             if self.tray:
-                self.run(["trayer", "--edge", "top", "--align", "right", "--widthtype",
-                          "request", "--height", "24", "--SetDockType", "true",
-                          "--transparent", "false", "--expand", "true"], name="trayer")
-                self._wait(self._find_tray_window, 10, "trayer did not start")
+                self.start_tray()
         except BaseException:
             self.stop()
             raise
+
+    def start_tray(self):
+        """Starts trayer (done by start() unless tray=False) and waits for its panel."""
+        self.run(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
+                  "--height", "24", "--SetDockType", "true", "--transparent", "false",
+                  "--expand", "true"], name="trayer")
+        return self._wait(self._find_tray_window, 10, "trayer did not start")
 
     def stop(self):
         """Stops every process started here, newest first, by PID: SIGTERM, then SIGKILL."""
         if self._stopped:
             return
         self._stopped = True
+        handlers = getattr(self, "_signal_handlers", None)
+        if handlers and signal.getsignal(signal.SIGTERM) is handlers[0]:
+            signal.signal(signal.SIGTERM, handlers[1])
         for name, process in reversed(self._processes):
             if process.poll() is None:
                 try:
@@ -141,26 +157,35 @@ class VirtualDesktop:
             shutil.rmtree(self.log_dir, ignore_errors=True)
 
     def _start_x_server(self):
-        for number in range(90, 200):
-            if (os.path.exists(f"/tmp/.X{number}-lock")
-                    or os.path.exists(f"/tmp/.X11-unix/X{number}")):
-                continue
-            self.display = f":{number}"
-            server = self.run(["Xvfb", self.display, "-screen", "0",
+        # Xvfb picks a free display number itself and reports it on a pipe, so that tests running
+        # side by side never race for the same number.
+        read_end, write_end = os.pipe()
+        try:
+            server = self.run(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
                                f"{self.width}x{self.height}x{self.depth}", "-nolisten", "tcp",
-                               "-noreset"], name="Xvfb", with_display=False)
+                               "-noreset"], name="Xvfb", with_display=False,
+                              pass_fds=(write_end,))
+            os.close(write_end)
+            write_end = None
+            number = b""
             deadline = time.monotonic() + 10
-            while time.monotonic() < deadline:
-                if server.poll() is not None:
-                    break  # lost the race for this number: try the next one
-                if self._query(["xdpyinfo"], check=False).returncode == 0:
-                    return
-                time.sleep(0.05)
-            if server.poll() is None:
-                server.kill()
-                server.wait()
-            self._processes.remove(("Xvfb", server))
-        raise DesktopError("no free X display number between :90 and :199")
+            while not number.endswith(b"\n"):
+                remaining = deadline - time.monotonic()
+                if remaining <= 0 or server.poll() is not None:
+                    raise DesktopError("Xvfb did not start: " + self.log_of(server))
+                ready, _, _ = select.select([read_end], [], [], remaining)
+                if ready:
+                    chunk = os.read(read_end, 16)
+                    if not chunk:
+                        raise DesktopError("Xvfb did not start: " + self.log_of(server))
+                    number += chunk
+        finally:
+            os.close(read_end)
+            if write_end is not None:
+                os.close(write_end)
+        self.display = ":" + number.decode().strip()
+        self._wait(lambda: self._query(["xdpyinfo"], check=False).returncode == 0, 10,
+                   "Xvfb does not answer")
 
     # ---- programs ----
 
@@ -260,11 +285,13 @@ class VirtualDesktop:
         class_match = re.search(r'= "([^"]*)", "([^"]*)"', class_result.stdout.decode())
         return Window(window_id, field("Absolute upper-left X"), field("Absolute upper-left Y"),
                       field("Width"), field("Height"), name_match.group(1) if name_match else "",
-                      class_match.group(2) if class_match else "")
+                      class_match.group(2) if class_match else "",
+                      "Map State: IsViewable" in info)
 
     def window_tree(self, window_id="root"):
         """Every window below the given one (the root by default), with root coordinates."""
-        args = ["xwininfo", "-tree"] + (["-root"] if window_id == "root" else ["-id", str(window_id)])
+        target = ["-root"] if window_id == "root" else ["-id", str(window_id)]
+        args = ["xwininfo", "-tree", *target]
         windows = []
         for line in self._query(args).stdout.decode(errors="replace").splitlines():
             match = _TREE_LINE.match(line)
@@ -298,12 +325,22 @@ class VirtualDesktop:
         return [window for window in self.window_tree(panel.id)
                 if window.class_name and window.class_name.lower() != "trayer"]
 
-    def wait_for_tray_icon(self, class_name=None, timeout=10):
-        """The first docked icon (of the given window class), once it is there and has a size."""
+    def wait_for_tray_icon(self, class_name=None, timeout=10, settle=0.3):
+        """The first docked icon (of the given window class), once it is shown and has kept its
+        place for `settle` seconds: the tray moves its icons about while one docks."""
+        last = {}
+
         def find():
             for icon in self.tray_icons():
                 if (class_name is None or icon.class_name == class_name) and icon.width > 1:
-                    return icon
+                    current = self.window(icon.id)
+                    if not current.viewable:
+                        return None
+                    now = time.monotonic()
+                    if last.get("geometry") != current.geometry:
+                        last.update(geometry=current.geometry, since=now)
+                        return None
+                    return current if now - last["since"] >= settle else None
             return None
 
         return self._wait(find, timeout, f"no tray icon of class {class_name!r}")

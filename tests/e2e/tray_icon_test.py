@@ -96,6 +96,14 @@ class TrayIconEndToEndTest(unittest.TestCase):
                          ["MouseDown right", "MouseUp right", "MouseDown left", "MouseUp left"],
                          "with OnMouseUp assigned a click raises no OnClick")
 
+    def test_pointer_over_the_icon_raises_mouse_move(self):
+        icon = self.start_probe("--mouse-move")
+        self.desktop.move_mouse(icon.x + 2, icon.y + 2)
+        self.desktop.move_mouse(*icon.center)
+        moves = self.wait_for_events(1)
+        self.assertTrue(all(event.startswith("MouseMove") for event in moves), moves)
+        self.assert_at(icon, moves[-1])
+
     def test_left_button_pops_the_menu_up_at_the_cursor(self):
         icon = self.start_probe("--menu")
         self.desktop.click_window(icon, button=1)
@@ -112,6 +120,25 @@ class TrayIconEndToEndTest(unittest.TestCase):
         self.desktop.key("Escape")
         time.sleep(CLICK_SETTLE)
         self.assertNotIn("MouseDown left", " ".join(self.events()))
+
+
+class LateTrayTest(unittest.TestCase):
+    def test_icon_docks_when_a_tray_appears_later(self):
+        handle, log = tempfile.mkstemp(prefix="trayicon-probe-", suffix=".log")
+        os.close(handle)
+        try:
+            with VirtualDesktop(tray=False) as desktop:
+                desktop.run([PROBE, "--log", log], name="probe")
+                desktop.wait_until(lambda: read_lines(log), 20, "the probe wrote nothing")
+                self.assertEqual(read_lines(log)[0], "Visible 1",
+                                 "an icon is added without a tray on the desktop")
+                desktop.start_tray()
+                icon = desktop.wait_for_tray_icon(class_name="trayicon_probe", timeout=20)
+                desktop.click_window(icon, button=3)
+                desktop.wait_until(lambda: len(read_lines(log)) > 1, 10, "no event")
+                self.assertTrue(read_lines(log)[1].startswith("MouseDown right"))
+        finally:
+            os.unlink(log)
 
 
 if __name__ == "__main__":

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/Exception.h"
+#include "graphics/Bitmap.h"
 
 namespace vlz {
 namespace {
@@ -45,7 +45,7 @@ TEST(IconTest, EveryChangeIsAnnounced) {
     TIcon other;
     other.SetPixels(1, 1, {7u});
     int changes = 0;
-    icon.OnChange = [&](TIcon& sender) {
+    icon.OnChange = [&](TObject& sender) {
         EXPECT_EQ(&sender, &icon);
         ++changes;
     };
@@ -59,11 +59,19 @@ TEST(IconTest, EveryChangeIsAnnounced) {
 
 TEST(IconTest, RejectsSizesThatDoNotFitThePixels) {
     TIcon icon;
-    EXPECT_THROW(icon.SetPixels(2, 2, {1u, 2u, 3u}), Exception);
-    EXPECT_THROW(icon.SetPixels(0, 0, {}), Exception);
-    EXPECT_THROW(icon.SetPixels(-1, -1, {1u}), Exception);
-    EXPECT_THROW(icon.SetPixels(257, 1, std::vector<std::uint32_t>(257)), Exception);
+    EXPECT_THROW(icon.SetPixels(2, 2, {1u, 2u, 3u}), EInvalidGraphic);
+    EXPECT_THROW(icon.SetPixels(0, 0, {}), EInvalidGraphic);
+    EXPECT_THROW(icon.SetPixels(-1, -1, {1u}), EInvalidGraphic);
+    EXPECT_THROW(icon.SetPixels(257, 1, std::vector<std::uint32_t>(257)), EInvalidGraphic);
     EXPECT_TRUE(icon.Empty());
+}
+
+TEST(IconTest, OtherPicturesCannotBeAssigned) {
+    TIcon icon;
+    icon.SetPixels(1, 1, {5u});
+    TBitmap bitmap;
+    EXPECT_THROW(icon.Assign(&bitmap), EConvertError);
+    EXPECT_EQ(icon.Pixels(), std::vector<std::uint32_t>{5u});
 }
 
 }  // namespace

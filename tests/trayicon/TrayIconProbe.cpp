@@ -2,9 +2,9 @@
 // file, one line each, for the end-to-end test to read:
 //   Visible <registered 0|1>
 //   MouseDown <left|right|middle> <x> <y>      MouseUp <button> <x> <y>
-//   Click   DblClick   MenuShown <x> <y>
+//   MouseMove <x> <y>   Click   DblClick   MenuShown <x> <y>
 // Options: --log <file> (required), --menu (the left button pops a menu), --mouse-up (assign
-// OnMouseUp, which takes the place of OnClick).
+// OnMouseUp, which takes the place of OnClick), --mouse-move (assign OnMouseMove).
 
 #include <QApplication>
 #include <QMenu>
@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
     std::string logPath;
     bool withMenu = false;
     bool withMouseUp = false;
+    bool withMouseMove = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--log") == 0 && i + 1 < argc) {
             logPath = argv[++i];
@@ -59,10 +60,12 @@ int main(int argc, char** argv) {
             withMenu = true;
         } else if (std::strcmp(argv[i], "--mouse-up") == 0) {
             withMouseUp = true;
+        } else if (std::strcmp(argv[i], "--mouse-move") == 0) {
+            withMouseMove = true;
         }
     }
     if (logPath.empty()) {
-        std::cerr << "usage: trayicon_probe --log <file> [--menu] [--mouse-up]\n";
+        std::cerr << "usage: trayicon_probe --log <file> [--menu] [--mouse-up] [--mouse-move]\n";
         return 2;
     }
     std::ofstream log(logPath, std::ios::app);
@@ -86,18 +89,25 @@ int main(int argc, char** argv) {
     if (withMenu) {
         tray.SetLBPopupMenu(&menu);
     }
-    tray.SetOnMouseDown([&](QObject*, vlz::TMouseButton button, vlz::TShiftState, int x, int y) {
-        write(std::string("MouseDown ") + ButtonName(button) + " " + std::to_string(x) + " " +
-              std::to_string(y));
-    });
-    if (withMouseUp) {
-        tray.SetOnMouseUp([&](QObject*, vlz::TMouseButton button, vlz::TShiftState, int x, int y) {
-            write(std::string("MouseUp ") + ButtonName(button) + " " + std::to_string(x) + " " +
+    tray.SetOnMouseDown(
+        [&](vlz::TObject&, vlz::TMouseButton button, vlz::TShiftState, int x, int y) {
+            write(std::string("MouseDown ") + ButtonName(button) + " " + std::to_string(x) + " " +
                   std::to_string(y));
         });
+    if (withMouseUp) {
+        tray.SetOnMouseUp(
+            [&](vlz::TObject&, vlz::TMouseButton button, vlz::TShiftState, int x, int y) {
+                write(std::string("MouseUp ") + ButtonName(button) + " " + std::to_string(x) + " " +
+                      std::to_string(y));
+            });
     }
-    tray.SetOnClick([&](QObject*) { write("Click"); });
-    tray.SetOnDblClick([&](QObject*) { write("DblClick"); });
+    if (withMouseMove) {
+        tray.SetOnMouseMove([&](vlz::TObject&, vlz::TShiftState, int x, int y) {
+            write("MouseMove " + std::to_string(x) + " " + std::to_string(y));
+        });
+    }
+    tray.SetOnClick([&](vlz::TObject&) { write("Click"); });
+    tray.SetOnDblClick([&](vlz::TObject&) { write("DblClick"); });
     tray.SetVisible(true);
     write(std::string("Visible ") + (tray.Registered() ? "1" : "0"));
     return application.exec();
