@@ -140,7 +140,7 @@ void ReduceHigh(const TPxDIBInfos& src, TPxDIBInfos& dst, bool useFileMapping,
         const std::uint8_t* in = SourceRow(src, source, y);
         StoreRow<BitCount>(block.Row(target, y), source.Width, [&](std::int32_t x) {
             const std::uint8_t* pixel = in + 3 * x;
-            return map->IndexOf(PackPixel(pixel[0], pixel[1], pixel[2]));
+            return map->template IndexOf<BitCount>(PackPixel(pixel[0], pixel[1], pixel[2]));
         });
     }
     FillDestination(src, dst, palette, BitCount, block);
@@ -171,8 +171,8 @@ void MakeTreePalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
                      const TPxProgressCallback& progress, int depth, TPxSplitTree& tree) {
     const TPxRowLayout layout = SourceLayout(src, "MakeTreePalette");
     const std::size_t count = static_cast<std::size_t>(layout.Width) * layout.Height;
-    std::vector<TPxPackedPixel> pixels(count);
-    TPxPackedPixel* out = pixels.data();
+    const auto pixels = std::make_unique_for_overwrite<TPxPackedPixel[]>(count);
+    TPxPackedPixel* out = pixels.get();
     for (std::int32_t y = 0; y < layout.Height; ++y) {
         const std::uint8_t* in = SourceRow(src, layout, y);
         for (std::int32_t x = 0; x < layout.Width; ++x, in += 3) {
@@ -181,7 +181,7 @@ void MakeTreePalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
     }
     palette.Count = 0;
     tree = TPxSplitTree{};
-    SplitPixels(static_cast<std::int64_t>(count), depth, pixels.data(), palette, tree, progress);
+    SplitPixels(static_cast<std::int64_t>(count), depth, pixels.get(), palette, tree, progress);
 }
 
 void MakeIndexPalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,

@@ -1,7 +1,9 @@
 #include "dib/PxColorSplit.h"
 
 #include <cmath>
+#include <memory>
 #include <utility>
+#include <vector>
 
 namespace vlz {
 namespace {
@@ -99,28 +101,33 @@ int ShiftOf(TPxSplitAxis axis) {
     return axis == saRed ? 16 : axis == saGreen ? 8 : 0;
 }
 
-// The state of one SplitPixels run.
+// The state of one SplitPixels run. Each level partitions its parts out of one buffer into the
+// other at the same place, so the next level reads what this one wrote.
 struct TPixelSplit {
     int Depth;
-    TPxPackedPixel* Pixels;
     TPxPaletteBuilder& Palette;
     TPxSplitTree& Tree;
     const TPxProgressCallback& Progress;
 
-    // Reorders [lo, hi) so that pixels whose channel at `shift` is ≤ `threshold` come first;
-    // returns where the high part starts and the sums of the low part. Branch-free, since the
-    // side a pixel falls on is as good as random.
-    std::int64_t Partition(std::int64_t lo, std::int64_t hi, int shift, std::uint32_t threshold,
-                           TSums& low) const {
+    // Copies [lo, hi) of `from` into `to`, the pixels whose channel at `shift` is ≤ `threshold`
+    // to the front and the others to the back; returns where the high part starts and the sums
+    // of the low part. Free of branches and of loads that wait for stores, since the side a
+    // pixel falls on is as good as random.
+    static std::int64_t Partition(const TPxPackedPixel* from, TPxPackedPixel* to, std::int64_t lo,
+                                  std::int64_t hi, int shift, std::uint32_t threshold, TSums& low) {
         std::uint64_t weight = 0, red = 0, green = 0, blue = 0;
         std::uint64_t redSquares = 0, greenSquares = 0, blueSquares = 0;
-        std::int64_t boundary = lo;
+        std::int64_t front = lo;
+        std::int64_t back = hi - 1;
         for (std::int64_t i = lo; i < hi; ++i) {
-            const TPxPackedPixel pixel = Pixels[i];
+            const TPxPackedPixel pixel = from[i];
             const std::uint32_t isLow = ((pixel >> shift) & 0xFF) <= threshold;
-            Pixels[i] = Pixels[boundary];
-            Pixels[boundary] = pixel;
-            boundary += isLow;
+            // Both slots lie in the part of `to` not yet filled; the one not kept is written
+            // again later.
+            to[front] = pixel;
+            to[back] = pixel;
+            front += isLow;
+            back -= 1 - isLow;
             const std::uint32_t mask = 0u - isLow;
             const std::uint32_t r = (pixel >> 16) & mask & 0xFF;
             const std::uint32_t g = (pixel >> 8) & mask & 0xFF;
@@ -140,11 +147,11 @@ struct TPixelSplit {
         low.Squares[saRed] = redSquares;
         low.Squares[saGreen] = greenSquares;
         low.Squares[saBlue] = blueSquares;
-        return boundary;
+        return front;
     }
 
     void Split(std::int64_t lo, std::int64_t hi, int level, std::int32_t nodeIndex,
-               const TSums& sums) {
+               const TSums& sums, TPxPackedPixel* from, TPxPackedPixel* to) {
         if (lo == hi) {
             SkipEmptyPart(level, Depth, Progress);
             return;
@@ -162,8 +169,8 @@ struct TPixelSplit {
         const TPxSplitAxis axis = ChooseAxis(statistics);
         const long double mean = statistics.Mean[axis];
         TSums low;
-        const std::int64_t middle =
-            Partition(lo, hi, ShiftOf(axis), static_cast<std::uint32_t>(std::floor(mean)), low);
+        const std::int64_t middle = Partition(from, to, lo, hi, ShiftOf(axis),
+                                              static_cast<std::uint32_t>(std::floor(mean)), low);
         const TSums high = sums - low;
 
         node.Axis = axis;
@@ -172,11 +179,11 @@ struct TPixelSplit {
         // The part above the mean goes first, so palette index 0 is the leaf reached by always
         // taking the higher values.
         const std::int32_t highChild = Tree.Count++;
-        Tree.Nodes[nodeIndex].HighChild = highChild;
-        Split(middle, hi, level + 1, highChild, high);
+        node.HighChild = highChild;
+        Split(middle, hi, level + 1, highChild, high, to, from);
         const std::int32_t lowChild = Tree.Count++;
-        Tree.Nodes[nodeIndex].LowChild = lowChild;
-        Split(lo, middle, level + 1, lowChild, low);
+        node.LowChild = lowChild;
+        Split(lo, middle, level + 1, lowChild, low, to, from);
     }
 };
 
@@ -225,14 +232,31 @@ void SplitCells(std::int32_t lo, std::int32_t hi, int level, int depth, TPxColor
 
 void SplitPixels(std::int64_t count, int depth, TPxPackedPixel* pixels, TPxPaletteBuilder& palette,
                  TPxSplitTree& tree, const TPxProgressCallback& progress) {
-    TSums sums;
+    std::uint64_t red = 0, green = 0, blue = 0, redSquares = 0, greenSquares = 0, blueSquares = 0;
     for (std::int64_t i = 0; i < count; ++i) {
         const TPxPackedPixel pixel = pixels[i];
-        sums.Add(1, (pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+        const std::uint32_t r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
+        red += r;
+        green += g;
+        blue += b;
+        redSquares += r * r;
+        greenSquares += g * g;
+        blueSquares += b * b;
     }
+    TSums sums;
+    sums.Weight = static_cast<std::uint64_t>(count);
+    sums.Sum[saRed] = red;
+    sums.Sum[saGreen] = green;
+    sums.Sum[saBlue] = blue;
+    sums.Squares[saRed] = redSquares;
+    sums.Squares[saGreen] = greenSquares;
+    sums.Squares[saBlue] = blueSquares;
+    // Not zeroed: every level writes its whole range before the next one reads it.
+    const auto other =
+        std::make_unique_for_overwrite<TPxPackedPixel[]>(static_cast<std::size_t>(count));
     tree.Count = 1;
-    TPixelSplit split{depth, pixels, palette, tree, progress};
-    split.Split(0, count, 0, 0, sums);
+    TPixelSplit split{depth, palette, tree, progress};
+    split.Split(0, count, 0, 0, sums, pixels, other.get());
 }
 
 TPxTreeMap::TPxTreeMap(const TPxSplitTree& tree) {
@@ -240,13 +264,43 @@ TPxTreeMap::TPxTreeMap(const TPxSplitTree& tree) {
         const TPxSplitNode& node = tree.Nodes[i];
         TNode& compact = nodes_[i];
         if (node.Axis == saLeaf) {
-            compact = {LeafShift, node.PaletteIndex, 0, 0};
+            // Every value is ≤ 255: the walk stays here.
+            const auto self = static_cast<std::uint16_t>(i);
+            compact = {0, 255, {self, self}};
         } else {
             compact = {static_cast<std::uint8_t>(ShiftOf(static_cast<TPxSplitAxis>(node.Axis))),
                        static_cast<std::uint8_t>(std::floor(node.Threshold)),
-                       static_cast<std::uint16_t>(node.LowChild),
-                       static_cast<std::uint16_t>(node.HighChild)};
+                       {static_cast<std::uint16_t>(node.LowChild),
+                        static_cast<std::uint16_t>(node.HighChild)}};
         }
+        paletteIndex_[i] = node.PaletteIndex;
+    }
+    for (std::uint32_t box = 0; box < 65536; ++box) {
+        // The box's lowest value and its extent on the channel at a shift.
+        auto lowest = [box](int shift) -> unsigned {
+            return shift == 16  ? (box >> 11) * 8
+                   : shift == 8 ? ((box >> 5) & 0x3F) * 4
+                                : (box & 0x1F) * 8;
+        };
+        auto extent = [](int shift) -> unsigned { return shift == 8 ? 3 : 7; };
+        std::uint32_t node = 0;
+        for (;;) {
+            const TNode& current = nodes_[node];
+            const unsigned low = lowest(current.Shift);
+            std::uint32_t next;
+            if (low + extent(current.Shift) <= current.Threshold) {
+                next = current.Child[0];
+            } else if (low > current.Threshold) {
+                next = current.Child[1];
+            } else {
+                break;
+            }
+            if (next == node) {
+                break;
+            }
+            node = next;
+        }
+        boxes_[box] = static_cast<std::uint16_t>(node);
     }
 }
 

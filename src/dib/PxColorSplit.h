@@ -67,30 +67,39 @@ void SplitCells(std::int32_t lo, std::int32_t hi, int level, int depth, TPxColor
 void SplitPixels(std::int64_t count, int depth, TPxPackedPixel* pixels, TPxPaletteBuilder& palette,
                  TPxSplitTree& tree, const TPxProgressCallback& progress);
 
-// The walk of the decision tree for one colour, as a compact integer table: a value goes low when
-// it is ≤ the floor of the node's mean, which for whole numbers is the same as ≤ the mean.
+// The walk of the decision tree for one colour. A value goes low when it is ≤ the floor of the
+// node's mean, which for whole numbers is the same as ≤ the mean. Most colour boxes of 8 × 4 × 8
+// values lie wholly on one side of the first cuts on their way down, so a table gives the node
+// where a pixel's own walk begins. Leaves lead to themselves, so every walk takes the same number
+// of steps without a branch.
 class TPxTreeMap {
   public:
     explicit TPxTreeMap(const TPxSplitTree& tree);
+    TPxTreeMap(const TPxTreeMap&) = delete;
+    TPxTreeMap& operator=(const TPxTreeMap&) = delete;
+
+    // `Depth` is at least the depth of the tree.
+    template <int Depth>
     std::uint8_t IndexOf(TPxPackedPixel pixel) const {
-        std::int32_t node = 0;
-        while (nodes_[node].Shift != LeafShift) {
+        std::uint32_t node =
+            boxes_[((pixel >> 8) & 0xF800) | ((pixel >> 5) & 0x07E0) | ((pixel >> 3) & 0x001F)];
+        for (int step = 0; step < Depth; ++step) {
             const TNode& current = nodes_[node];
-            const unsigned value = (pixel >> current.Shift) & 0xFF;
-            node = value <= current.Threshold ? current.LowChild : current.HighChild;
+            node = current.Child[((pixel >> current.Shift) & 0xFF) > current.Threshold];
         }
-        return nodes_[node].Threshold;
+        return paletteIndex_[node];
     }
 
   private:
-    static constexpr std::uint8_t LeafShift = 0xFF;
     struct TNode {
-        std::uint8_t Shift;      // of the channel in a packed pixel; LeafShift for a leaf
-        std::uint8_t Threshold;  // the palette index in a leaf
-        std::uint16_t LowChild;
-        std::uint16_t HighChild;
+        std::uint8_t Shift;  // of the channel in a packed pixel
+        std::uint8_t Threshold;
+        std::uint16_t Child[2];  // low, high
     };
     TNode nodes_[TPxSplitTree::Capacity];
+    std::uint8_t paletteIndex_[TPxSplitTree::Capacity];
+    // Per box (red >> 3, green >> 2, blue >> 3): the node where the walk begins.
+    std::uint16_t boxes_[65536];
 };
 
 }  // namespace vlz
