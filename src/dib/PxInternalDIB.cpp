@@ -1,20 +1,12 @@
 #include "dib/PxInternalDIB.h"
 
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "dib/PxDIBError.h"
+#include "dib/PxDIBHeader.h"
 #include "platform/Exception.h"
 
 namespace vlz {
-
-namespace {
-
-// The resolution written into every header that has none: 96 dots per inch.
-constexpr std::int32_t DefaultPelsPerMeter = 3780;
-
-}  // namespace
 
 TPxInternalDIB::TPxInternalDIB(bool useFileMapping) : UseFileMapping(useFileMapping) {
     CreateDIB(1, 1, 8, 256);
@@ -31,8 +23,8 @@ void TPxInternalDIB::CreateDIB(std::int32_t width, std::int32_t height, std::int
         throw EPxDIBInvalidDIBPara("TPxInternalDIB.CreateDIB: Invalid Parameters");
     }
     std::int64_t rows = height < 0 ? -static_cast<std::int64_t>(height) : height;
-    std::int64_t size = DibStride(bitCount, width) * rows;
-    if (rows > INT32_MAX || size > INT32_MAX) {
+    std::int64_t size = BlockSizeOf(DibStride(bitCount, width), rows);
+    if (size < 0) {
         // The block size is a 32-bit quantity everywhere it is stored.
         throw EPxDIBInvalidDIBPara("TPxInternalDIB.CreateDIB: Invalid Parameters");
     }
