@@ -2,18 +2,31 @@
 //
 //   pxdib info FILE      one "key: value" line per header field and the pixel format
 //   pxdib copy IN OUT    loads IN and saves it to OUT
+//   pxdib convert IN OUT --to FORMAT [--reduction low|high] [--mask RRGGBB]
+//                        loads IN, converts it to FORMAT (pf1Bit, pf4Bit, pf4BitRLE, pf8Bit,
+//                        pf8BitRLE, pf24Bit, pf8BitHalftone, pf1BitMonochrome) and saves it to
+//                        OUT; --reduction picks the colour reducer for 24-bit images going to 4 or
+//                        8 bits (default low), --mask the colour that stays white in conversions
+//                        to pf1Bit (default FFFFFF). On a terminal the conversion's progress is
+//                        shown as a bar on standard error.
 //
 // Any failure prints the error's message alone on standard error and exits 1; a wrong command
 // line prints the usage and exits 2.
 
+#include <unistd.h>
+
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <iostream>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
 
+#include "dib/PxConversionProgress.h"
 #include "dib/PxDIBError.h"
 #include "dib/PxInternalDIB.h"
 #include "platform/Exception.h"
@@ -83,16 +96,117 @@ int Copy(Arguments arguments) {
     return 0;
 }
 
+// A command line that names something unknown: reported with the usage.
+class EUsageError : public Exception {
+  public:
+    using Exception::Exception;
+};
+
+constexpr std::string_view TargetNames[] = {"pf1Bit",         "pf4Bit",          "pf4BitRLE",
+                                            "pf8Bit",         "pf8BitRLE",       "pf24Bit",
+                                            "pf8BitHalftone", "pf1BitMonochrome"};
+
+std::uint8_t ParseTarget(std::string_view name) {
+    for (std::size_t i = 0; i < std::size(TargetNames); ++i) {
+        if (TargetNames[i] == name) {
+            return static_cast<std::uint8_t>(i);
+        }
+    }
+    throw EUsageError("Unknown pixel format \"" + std::string(name) + "\"");
+}
+
+// RRGGBB as in web colours, to the library's 0x00BBGGRR.
+std::uint32_t ParseMask(std::string_view text) {
+    std::uint32_t rgb = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, rgb, 16);
+    if (text.size() != 6 || error != std::errc{} || stop != end) {
+        throw EUsageError("The mask colour must be six hexadecimal digits RRGGBB, not \"" +
+                          std::string(text) + "\"");
+    }
+    return (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;
+}
+
+// Draws the conversion's progress events as one line that is rewritten in place.
+void DrawProgressBar(TPxProgressPhase phase, std::uint8_t percentDone, bool,
+                     const std::string& message) {
+    constexpr int Width = 30;
+    const int filled = percentDone * Width / 100;
+    std::cerr << '\r' << message << " [" << std::string(static_cast<std::size_t>(filled), '#')
+              << std::string(static_cast<std::size_t>(Width - filled), '.') << "] "
+              << static_cast<int>(percentDone) << '%';
+    if (phase == TPxProgressPhase::Ending) {
+        std::cerr << '\n';
+    }
+    std::cerr.flush();
+}
+
+int Convert(Arguments arguments) {
+    std::optional<std::uint8_t> target;
+    std::uint8_t reduction = 0;
+    std::uint32_t mask = 0x00FFFFFF;
+    for (std::size_t i = 2; i < arguments.size(); i += 2) {
+        const std::string_view option = arguments[i];
+        if (i + 1 == arguments.size()) {
+            throw EUsageError("Missing value after " + std::string(option));
+        }
+        const std::string_view value = arguments[i + 1];
+        if (option == "--to") {
+            target = ParseTarget(value);
+        } else if (option == "--reduction") {
+            if (value != "low" && value != "high") {
+                throw EUsageError("The reduction must be low or high, not \"" + std::string(value) +
+                                  "\"");
+            }
+            reduction = value == "high" ? 1 : 0;
+        } else if (option == "--mask") {
+            mask = ParseMask(value);
+        } else {
+            throw EUsageError("Unknown option " + std::string(option));
+        }
+    }
+    if (!target) {
+        throw EUsageError("Missing --to FORMAT");
+    }
+
+    TPxInternalDIB store(false);
+    Load(store, arguments[0]);
+    std::optional<TPxConversionProgress> progress;
+    if (const auto plan = ConversionProgressPlan(store.GetPixelFormat(), *target);
+        plan && isatty(STDERR_FILENO)) {
+        progress.emplace(*plan, DrawProgressBar);
+        progress->Start();
+    }
+    try {
+        store.ConvertPixelFormat(
+            *target, reduction,
+            progress ? std::function<void()>([&] { progress->Step(); }) : std::function<void()>(),
+            mask);
+    } catch (...) {
+        if (progress) {
+            progress->End();
+        }
+        throw;
+    }
+    if (progress) {
+        progress->End();
+    }
+    Save(store, arguments[1]);
+    return 0;
+}
+
 struct TCommand {
     std::string_view Name;
     std::string_view Parameters;
-    std::size_t ArgumentCount;
+    std::size_t MinimumArguments;
+    std::size_t MaximumArguments;
     int (*Run)(Arguments arguments);
 };
 
 constexpr TCommand Commands[] = {
-    {"info", "FILE", 1, Info},
-    {"copy", "IN OUT", 2, Copy},
+    {"info", "FILE", 1, 1, Info},
+    {"copy", "IN OUT", 2, 2, Copy},
+    {"convert", "IN OUT --to FORMAT [--reduction low|high] [--mask RRGGBB]", 4, 8, Convert},
 };
 
 int Usage() {
@@ -109,11 +223,15 @@ int Main(Arguments arguments) {
     }
     for (const TCommand& command : Commands) {
         if (arguments[1] == command.Name) {
-            if (arguments.size() - 2 != command.ArgumentCount) {
+            const std::size_t count = arguments.size() - 2;
+            if (count < command.MinimumArguments || count > command.MaximumArguments) {
                 return Usage();
             }
             try {
                 return command.Run(arguments.subspan(2));
+            } catch (const EUsageError& error) {
+                std::cerr << error.what() << '\n';
+                return Usage();
             } catch (const std::exception& error) {
                 std::cerr << error.what() << '\n';
                 return 1;
