@@ -13,8 +13,6 @@ namespace vlz {
 
 namespace {
 
-constexpr std::size_t ColorTableBytes = 256 * 4;
-
 [[noreturn]] void Invalid(const char* message) {
     throw EPxDIBInvalidDIB(message);
 }

@@ -306,41 +306,6 @@ TEST(ConvertPixelFormat, ProgressFailureLeavesTheStore) {
     snapshot.ExpectSameAs(*store);
 }
 
-TEST(ConversionProgress, ReducingConversionsReportStartStepsAndEnd) {
-    struct TEvent {
-        TPxProgressPhase Phase;
-        int Percent;
-        bool Redraw;
-        std::string Message;
-    };
-    std::vector<TEvent> events;
-    const auto plan = ConversionProgressPlan(pf24Bit, pf8Bit);
-    ASSERT_TRUE(plan);
-    TPxConversionProgress progress(*plan, [&](TPxProgressPhase phase, std::uint8_t percent,
-                                              bool redraw, const std::string& message) {
-        events.push_back({phase, percent, redraw, message});
-    });
-    std::mt19937 random(8);
-    auto store = MakeStore(pf24Bit, 16, 4, false, random);
-    progress.Start();
-    store->ConvertPixelFormat(
-        pf8Bit, 0, [&] { progress.Step(); }, White);
-    progress.End();
-
-    // Start, 255 of the 256 steps, End.
-    ASSERT_EQ(events.size(), 257u);
-    EXPECT_EQ(events[0].Phase, TPxProgressPhase::Starting);
-    EXPECT_EQ(events[0].Percent, 0);
-    EXPECT_EQ(events[1].Percent, 0);     // the 1st step
-    EXPECT_EQ(events[128].Percent, 50);  // the 128th
-    EXPECT_EQ(events[255].Percent, 99);  // the 255th; the 256th reports nothing
-    EXPECT_EQ(events[256].Phase, TPxProgressPhase::Ending);
-    EXPECT_EQ(events[256].Percent, 100);
-    EXPECT_TRUE(events[256].Redraw);
-    EXPECT_FALSE(events[128].Redraw);
-    EXPECT_EQ(events[128].Message, "PixelFormat 24Bit -> 8Bit");
-}
-
 TEST(ConversionProgress, OnlyColourReducingPairsHaveAPlan) {
     EXPECT_EQ(ConversionProgressPlan(pf8BitRLE, pf4BitRLE)->Total, 16);
     EXPECT_STREQ(ConversionProgressPlan(pf24Bit, pf4BitRLE)->Message,

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "dib/PxDIB.h"
 #include "platform/Stream.h"
 
 namespace {
@@ -128,6 +129,25 @@ TEST(PxDibTool, ConvertFailuresKeepTheTarget) {
     }
     EXPECT_EQ(vlz::ReadWholeFile(target).size(), 4u);
     std::filesystem::remove(target);
+}
+
+TEST(PxDibTool, PixelPrintsTheValueInHexadecimal) {
+    vlz::TPxDIB dib;
+    vlz::TFileStream file(Sample("stream/24bit.bmp"), vlz::TFileStream::Mode::Read);
+    dib.LoadFromStream(file);
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "0x%06X\n",
+                  static_cast<unsigned>(dib.GetPixels(1, 2)));
+    Result result = RunTool("pixel " + Sample("stream/24bit.bmp") + " 1 2");
+    EXPECT_EQ(result.ExitCode, 0);
+    EXPECT_EQ(result.Output, expected);
+
+    result = RunTool("pixel " + Sample("stream/24bit.bmp") + " 1 99999");
+    EXPECT_EQ(result.ExitCode, 1);
+    EXPECT_EQ(result.Output, "TPxDIB.GetPixels: Pixel Position is Out of Range\n");
+    result = RunTool("pixel " + Sample("stream/rle8.bmp") + " 0 0");
+    EXPECT_EQ(result.Output, "TPxDIB.GetPixels: Bad DIB Type\n");
+    EXPECT_EQ(RunTool("pixel " + Sample("stream/24bit.bmp") + " 1 2x").ExitCode, 2);
 }
 
 }  // namespace

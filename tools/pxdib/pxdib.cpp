@@ -9,6 +9,8 @@
 //                        8 bits (default low), --mask the colour that stays white in conversions
 //                        to pf1Bit (default FFFFFF). On a terminal the conversion's progress is
 //                        shown as a bar on standard error.
+//   pxdib pixel FILE X Y the pixel value at (X, Y), row 0 at the top, in hexadecimal: a
+//                        colour-table index, or 0xBBGGRR for 24-bit images
 //
 // Any failure prints the error's message alone on standard error and exits 1; a wrong command
 // line prints the usage and exits 2.
@@ -26,7 +28,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "dib/PxConversionProgress.h"
+#include "dib/PxDIB.h"
 #include "dib/PxDIBError.h"
 #include "dib/PxInternalDIB.h"
 #include "platform/Exception.h"
@@ -44,12 +46,12 @@ void Load(TPxInternalDIB& store, const std::string& path) {
 
 // Writes through a temporary file beside the target, so that a failed save never leaves a
 // half-written or emptied file behind.
-void Save(const TPxInternalDIB& store, const std::string& path) {
+void Save(const std::string& path, const std::function<void(TStream&)>& write) {
     std::string temporary = path + ".pxdib-tmp";
     try {
         {
             TFileStream stream(temporary, TFileStream::Mode::Create);
-            store.SaveToStream(stream);
+            write(stream);
         }
         std::filesystem::rename(temporary, path);
     } catch (const std::filesystem::filesystem_error& error) {
@@ -61,6 +63,10 @@ void Save(const TPxInternalDIB& store, const std::string& path) {
         std::filesystem::remove(temporary, ignored);
         throw;
     }
+}
+
+void Save(const TPxInternalDIB& store, const std::string& path) {
+    Save(path, [&store](TStream& stream) { store.SaveToStream(stream); });
 }
 
 const char* FormatName(TPxPixelFormat format) {
@@ -127,15 +133,15 @@ std::uint32_t ParseMask(std::string_view text) {
     return (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;
 }
 
-// Draws the conversion's progress events as one line that is rewritten in place.
-void DrawProgressBar(TPxProgressPhase phase, std::uint8_t percentDone, bool,
+// Draws the bitmap's progress events as one line that is rewritten in place.
+void DrawProgressBar(TObject&, TProgressStage stage, std::uint8_t percentDone, bool, const TRect&,
                      const std::string& message) {
     constexpr int Width = 30;
     const int filled = percentDone * Width / 100;
     std::cerr << '\r' << message << " [" << std::string(static_cast<std::size_t>(filled), '#')
               << std::string(static_cast<std::size_t>(Width - filled), '.') << "] "
               << static_cast<int>(percentDone) << '%';
-    if (phase == TPxProgressPhase::Ending) {
+    if (stage == psEnding) {
         std::cerr << '\n';
     }
     std::cerr.flush();
@@ -169,29 +175,40 @@ int Convert(Arguments arguments) {
         throw EUsageError("Missing --to FORMAT");
     }
 
-    TPxInternalDIB store(false);
-    Load(store, arguments[0]);
-    std::optional<TPxConversionProgress> progress;
-    if (const auto plan = ConversionProgressPlan(store.GetPixelFormat(), *target);
-        plan && isatty(STDERR_FILENO)) {
-        progress.emplace(*plan, DrawProgressBar);
-        progress->Start();
+    TPxDIB dib;
+    {
+        TFileStream stream(arguments[0], TFileStream::Mode::Read);
+        dib.LoadFromStream(stream);
     }
-    try {
-        store.ConvertPixelFormat(
-            *target, reduction,
-            progress ? std::function<void()>([&] { progress->Step(); }) : std::function<void()>(),
-            mask);
-    } catch (...) {
-        if (progress) {
-            progress->End();
-        }
-        throw;
+    dib.ColorReduction = reduction;
+    dib.MaskColor = static_cast<TColor>(mask);
+    if (isatty(STDERR_FILENO)) {
+        dib.OnProgress = DrawProgressBar;
     }
-    if (progress) {
-        progress->End();
+    dib.SetPixelFormat(static_cast<TPxPixelFormat>(*target));
+    Save(arguments[1], [&dib](TStream& stream) { dib.SaveToStream(stream); });
+    return 0;
+}
+
+// A whole argument as a decimal integer.
+bool ParseCoordinate(std::string_view text, int& value) {
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, value);
+    return error == std::errc() && stop == end;
+}
+
+int Pixel(Arguments arguments) {
+    int x = 0, y = 0;
+    if (!ParseCoordinate(arguments[1], x) || !ParseCoordinate(arguments[2], y)) {
+        std::cerr << "X and Y must be whole numbers\n";
+        return 2;
     }
-    Save(store, arguments[1]);
+    TPxDIB dib;
+    TFileStream stream(arguments[0], TFileStream::Mode::Read);
+    dib.LoadFromStream(stream);
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%06X", static_cast<unsigned>(dib.GetPixels(x, y)));
+    std::cout << text << '\n';
     return 0;
 }
 
@@ -207,6 +224,7 @@ constexpr TCommand Commands[] = {
     {"info", "FILE", 1, 1, Info},
     {"copy", "IN OUT", 2, 2, Copy},
     {"convert", "IN OUT --to FORMAT [--reduction low|high] [--mask RRGGBB]", 4, 8, Convert},
+    {"pixel", "FILE X Y", 3, 3, Pixel},
 };
 
 int Usage() {
