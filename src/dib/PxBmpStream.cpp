@@ -72,16 +72,15 @@ void ReadInfoHeader(TStream& stream, const BITMAPFILEHEADER& fileHeader, TPxDIBI
     // The table holds 256 entries behind the masks; entries beyond are skipped unread.
     std::uint64_t kept = std::min<std::uint64_t>(colors, 256);
     ReadColorEntries(stream, infos.Colors, static_cast<std::size_t>(masks + kept));
+    std::uint64_t consumed = BitmapFileHeaderSize + BitmapInfoHeaderSize + (colors + masks) * 4;
     if (colors > kept) {
-        // Checked before the skip so that a huge count fails here rather than far past the end.
-        std::uint64_t consumed = BitmapFileHeaderSize + BitmapInfoHeaderSize + (colors + masks) * 4;
+        // A count near 2^32 fails here rather than after a skip far past the end of the stream.
         if (fileHeader.bfOffBits < consumed) {
             Invalid("TPxInternalDIB.LoadFromFile: bfOffBits is too small");
         }
         stream.Skip(static_cast<std::int64_t>((colors - kept) * 4));
     }
-    SkipGap(stream, fileHeader.bfOffBits,
-            BitmapFileHeaderSize + BitmapInfoHeaderSize + (colors + masks) * 4);
+    SkipGap(stream, fileHeader.bfOffBits, consumed);
     header.biClrUsed = static_cast<std::uint32_t>(kept);
 }
 
