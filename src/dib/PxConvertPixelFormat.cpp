@@ -2,8 +2,9 @@
 
 namespace vlz {
 
-// The converters are wired in here as they land; until then no pair is converted.
-void ConvertPixelFormat(TPxInternalDIB&, TPxPixelFormat, std::uint8_t, const TPxProgressCallback&,
-                        std::uint32_t) {}
+void ConvertPixelFormat(TPxInternalDIB& store, TPxPixelFormat target, std::uint8_t colorReduction,
+                        const TPxProgressCallback& progress, std::uint32_t maskRGB) {
+    store.ConvertPixelFormat(target, colorReduction, progress, maskRGB);
+}
 
 }  // namespace vlz

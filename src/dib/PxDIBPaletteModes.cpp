@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "dib/PxConversionProgress.h"
 #include "dib/PxConvertPixelFormat.h"
 #include "dib/PxDIB.h"
 #include "dib/PxDIBCanvas.h"
@@ -117,32 +118,17 @@ void TPxDIB::SetPixelFormat(TPxPixelFormat target) {
         return;
     }
     MakeUnique();
-    struct Reported {
-        TPxPixelFormat From, To;
-        std::int32_t Total;
-        const char* Message;
-    };
-    static constexpr Reported ReportedConversions[] = {
-        {pf8Bit, pf4Bit, 16, "PixelFormat 8Bit -> 4Bit"},
-        {pf8Bit, pf4BitRLE, 16, "PixelFormat 8Bit -> 4BitRLE"},
-        {pf8BitRLE, pf4Bit, 16, "PixelFormat 8BitRLE -> 4Bit"},
-        {pf8BitRLE, pf4BitRLE, 16, "PixelFormat 8BitRLE -> 4BitRLE"},
-        {pf24Bit, pf4Bit, 16, "PixelFormat 24Bit -> 4Bit"},
-        {pf24Bit, pf4BitRLE, 16, "PixelFormat 24Bit -> 4BitRLE"},
-        {pf24Bit, pf8Bit, 256, "PixelFormat 24Bit -> 8Bit"},
-        {pf24Bit, pf8BitRLE, 256, "PixelFormat 24Bit -> 8BitRLE"},
-    };
-    bool reporting = false;
-    for (const Reported& conversion : ReportedConversions) {
-        if (conversion.From == current && conversion.To == target) {
-            InitProgress(conversion.Total, conversion.Message);
-            ProgressStart();
-            reporting = true;
-        }
+    const auto plan = ConversionProgressPlan(current, target);
+    if (plan) {
+        InitProgress(plan->Total, plan->Message);
+        ProgressStart();
     }
+    const bool reporting = plan.has_value();
     try {
+        // Only the planned conversions reduce colours, the only steps there are to count.
         ConvertPixelFormat(
-            *FInternalDIB, target, ColorReduction, [this] { ProgressStep(); },
+            *FInternalDIB, target, ColorReduction,
+            reporting ? TPxProgressCallback([this] { ProgressStep(); }) : TPxProgressCallback(),
             static_cast<std::uint32_t>(ColorToRGB(MaskColor)));
     } catch (...) {
         CheckPaletteChanged();

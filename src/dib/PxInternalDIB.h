@@ -4,6 +4,7 @@
 // reference count; the codecs and converters read one store's DIBInfos and fill another's.
 
 #include <cstdint>
+#include <functional>
 
 #include "dib/PxDIBInfos.h"
 #include "graphics/Palette.h"
@@ -55,6 +56,15 @@ class TPxInternalDIB {
     // The store's pixel format, or EPxDIBInvalidDIB for a bit count / compression pairing that is
     // none of the six.
     TPxPixelFormat GetPixelFormat() const;
+
+    // Converts the store in place to `target` (a TPxPixelFormat, pf8BitHalftone or
+    // pf1BitMonochrome) through a chain of codecs and converters; the store changes only when
+    // every step succeeded. Converting to the current format does nothing; so does a target
+    // above pf1BitMonochrome. `colorReduction` picks the low (0) or high (1) reducer when 24 bits
+    // go to 4 or 8; `progress` goes to the reducers; `rgbColour` (0x00BBGGRR) is the colour that
+    // becomes white in conversions to pf1Bit.
+    void ConvertPixelFormat(std::uint8_t target, std::uint8_t colorReduction,
+                            const std::function<void()>& progress, std::uint32_t rgbColour);
 
   private:
     // Swaps in a fully built image; the old block and palette go.

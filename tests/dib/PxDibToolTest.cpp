@@ -98,6 +98,59 @@ TEST(PxDibTool, ErrorsPrintTheMessageAloneAndKeepTheTarget) {
     EXPECT_EQ(RunTool("frobnicate x").ExitCode, 2);
 }
 
+TEST(PxDibTool, ConvertWritesTheTargetFormat) {
+    const std::string target = std::string(VLZ_BINARY_DIR) + "/pxdib-convert-test.bmp";
+    struct Case {
+        std::string Arguments;
+        std::string Expected;  // lines of `info` that must appear
+    };
+    const Case cases[] = {
+        {"--to pf8Bit", "format: pf8Bit\n"},
+        {"--to pf4Bit --reduction high", "format: pf4Bit\n"},
+        {"--to pf8BitHalftone", "clrused: 215\nimagesize: 112\nformat: pf8Bit\n"},
+        {"--to pf1BitMonochrome", "clrused: 2\nimagesize: 28\nformat: pf1Bit\n"},
+        {"--to pf1Bit --mask 00FF00", "format: pf1Bit\n"},
+    };
+    for (const Case& c : cases) {
+        Result result =
+            RunTool("convert " + Sample("stream/24bit.bmp") + " " + target + " " + c.Arguments);
+        EXPECT_EQ(result.ExitCode, 0) << c.Arguments << ": " << result.Output;
+        // Not a terminal: no progress bar.
+        EXPECT_EQ(result.Output, "") << c.Arguments;
+        EXPECT_NE(RunTool("info " + target).Output.find(c.Expected), std::string::npos)
+            << c.Arguments;
+    }
+    // Back to 24 bits from RLE: the colours survive a lossless round.
+    EXPECT_EQ(
+        RunTool("convert " + Sample("stream/rle8.bmp") + " " + target + " --to pf24Bit").ExitCode,
+        0);
+    EXPECT_NE(RunTool("info " + target).Output.find("format: pf24Bit\n"), std::string::npos);
+    std::filesystem::remove(target);
+}
+
+TEST(PxDibTool, ConvertFailuresKeepTheTarget) {
+    const std::string target = std::string(VLZ_BINARY_DIR) + "/pxdib-convert-kept.bmp";
+    {
+        vlz::TFileStream file(target, vlz::TFileStream::Mode::Create);
+        file.WriteBuffer("keep", 4);
+    }
+    // A 13 × 7 picture of many colours does not fit its RLE4 budget.
+    Result result = RunTool("convert " + Sample("stream/24bit.bmp") + " " + target +
+                            " --to pf4BitRLE --reduction high");
+    EXPECT_EQ(result.ExitCode, 1);
+    EXPECT_EQ(result.Output, "Convert4BitRGBTo4BitRLE: Compression Failed\n");
+    EXPECT_EQ(vlz::ReadWholeFile(target).size(), 4u);
+
+    for (const char* arguments : {"--to pf9Bit", "--to pf8Bit --reduction medium",
+                                  "--to pf1Bit --mask FFF", "--reduction low", "--to"}) {
+        result = RunTool("convert " + Sample("stream/24bit.bmp") + " " + target + " " + arguments);
+        EXPECT_EQ(result.ExitCode, 2) << arguments;
+        EXPECT_NE(result.Output.find("usage"), std::string::npos) << arguments;
+    }
+    EXPECT_EQ(vlz::ReadWholeFile(target).size(), 4u);
+    std::filesystem::remove(target);
+}
+
 TEST(PxDibTool, PixelPrintsTheValueInHexadecimal) {
     vlz::TPxDIB dib;
     vlz::TFileStream file(Sample("stream/24bit.bmp"), vlz::TFileStream::Mode::Read);

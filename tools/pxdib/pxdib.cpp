@@ -2,17 +2,27 @@
 //
 //   pxdib info FILE      one "key: value" line per header field and the pixel format
 //   pxdib copy IN OUT    loads IN and saves it to OUT
+//   pxdib convert IN OUT --to FORMAT [--reduction low|high] [--mask RRGGBB]
+//                        loads IN, converts it to FORMAT (pf1Bit, pf4Bit, pf4BitRLE, pf8Bit,
+//                        pf8BitRLE, pf24Bit, pf8BitHalftone, pf1BitMonochrome) and saves it to
+//                        OUT; --reduction picks the colour reducer for 24-bit images going to 4 or
+//                        8 bits (default low), --mask the colour that stays white in conversions
+//                        to pf1Bit (default FFFFFF). On a terminal the conversion's progress is
+//                        shown as a bar on standard error.
 //   pxdib pixel FILE X Y the pixel value at (X, Y), row 0 at the top, in hexadecimal: a
-//   colour-table
-//                        index, or 0xBBGGRR for 24-bit images
+//                        colour-table index, or 0xBBGGRR for 24-bit images
 //
 // Any failure prints the error's message alone on standard error and exits 1; a wrong command
 // line prints the usage and exits 2.
 
+#include <unistd.h>
+
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <iostream>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -36,12 +46,12 @@ void Load(TPxInternalDIB& store, const std::string& path) {
 
 // Writes through a temporary file beside the target, so that a failed save never leaves a
 // half-written or emptied file behind.
-void Save(const TPxInternalDIB& store, const std::string& path) {
+void Save(const std::string& path, const std::function<void(TStream&)>& write) {
     std::string temporary = path + ".pxdib-tmp";
     try {
         {
             TFileStream stream(temporary, TFileStream::Mode::Create);
-            store.SaveToStream(stream);
+            write(stream);
         }
         std::filesystem::rename(temporary, path);
     } catch (const std::filesystem::filesystem_error& error) {
@@ -53,6 +63,10 @@ void Save(const TPxInternalDIB& store, const std::string& path) {
         std::filesystem::remove(temporary, ignored);
         throw;
     }
+}
+
+void Save(const TPxInternalDIB& store, const std::string& path) {
+    Save(path, [&store](TStream& stream) { store.SaveToStream(stream); });
 }
 
 const char* FormatName(TPxPixelFormat format) {
@@ -88,6 +102,94 @@ int Copy(Arguments arguments) {
     return 0;
 }
 
+// A command line that names something unknown: reported with the usage.
+class EUsageError : public Exception {
+  public:
+    using Exception::Exception;
+};
+
+constexpr std::string_view TargetNames[] = {"pf1Bit",         "pf4Bit",          "pf4BitRLE",
+                                            "pf8Bit",         "pf8BitRLE",       "pf24Bit",
+                                            "pf8BitHalftone", "pf1BitMonochrome"};
+
+std::uint8_t ParseTarget(std::string_view name) {
+    for (std::size_t i = 0; i < std::size(TargetNames); ++i) {
+        if (TargetNames[i] == name) {
+            return static_cast<std::uint8_t>(i);
+        }
+    }
+    throw EUsageError("Unknown pixel format \"" + std::string(name) + "\"");
+}
+
+// RRGGBB as in web colours, to the library's 0x00BBGGRR.
+std::uint32_t ParseMask(std::string_view text) {
+    std::uint32_t rgb = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, rgb, 16);
+    if (text.size() != 6 || error != std::errc{} || stop != end) {
+        throw EUsageError("The mask colour must be six hexadecimal digits RRGGBB, not \"" +
+                          std::string(text) + "\"");
+    }
+    return (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;
+}
+
+// Draws the bitmap's progress events as one line that is rewritten in place.
+void DrawProgressBar(TObject&, TProgressStage stage, std::uint8_t percentDone, bool, const TRect&,
+                     const std::string& message) {
+    constexpr int Width = 30;
+    const int filled = percentDone * Width / 100;
+    std::cerr << '\r' << message << " [" << std::string(static_cast<std::size_t>(filled), '#')
+              << std::string(static_cast<std::size_t>(Width - filled), '.') << "] "
+              << static_cast<int>(percentDone) << '%';
+    if (stage == psEnding) {
+        std::cerr << '\n';
+    }
+    std::cerr.flush();
+}
+
+int Convert(Arguments arguments) {
+    std::optional<std::uint8_t> target;
+    std::uint8_t reduction = 0;
+    std::uint32_t mask = 0x00FFFFFF;
+    for (std::size_t i = 2; i < arguments.size(); i += 2) {
+        const std::string_view option = arguments[i];
+        if (i + 1 == arguments.size()) {
+            throw EUsageError("Missing value after " + std::string(option));
+        }
+        const std::string_view value = arguments[i + 1];
+        if (option == "--to") {
+            target = ParseTarget(value);
+        } else if (option == "--reduction") {
+            if (value != "low" && value != "high") {
+                throw EUsageError("The reduction must be low or high, not \"" + std::string(value) +
+                                  "\"");
+            }
+            reduction = value == "high" ? 1 : 0;
+        } else if (option == "--mask") {
+            mask = ParseMask(value);
+        } else {
+            throw EUsageError("Unknown option " + std::string(option));
+        }
+    }
+    if (!target) {
+        throw EUsageError("Missing --to FORMAT");
+    }
+
+    TPxDIB dib;
+    {
+        TFileStream stream(arguments[0], TFileStream::Mode::Read);
+        dib.LoadFromStream(stream);
+    }
+    dib.ColorReduction = reduction;
+    dib.MaskColor = static_cast<TColor>(mask);
+    if (isatty(STDERR_FILENO)) {
+        dib.OnProgress = DrawProgressBar;
+    }
+    dib.SetPixelFormat(static_cast<TPxPixelFormat>(*target));
+    Save(arguments[1], [&dib](TStream& stream) { dib.SaveToStream(stream); });
+    return 0;
+}
+
 // A whole argument as a decimal integer.
 bool ParseCoordinate(std::string_view text, int& value) {
     const char* end = text.data() + text.size();
@@ -113,14 +215,16 @@ int Pixel(Arguments arguments) {
 struct TCommand {
     std::string_view Name;
     std::string_view Parameters;
-    std::size_t ArgumentCount;
+    std::size_t MinimumArguments;
+    std::size_t MaximumArguments;
     int (*Run)(Arguments arguments);
 };
 
 constexpr TCommand Commands[] = {
-    {"info", "FILE", 1, Info},
-    {"copy", "IN OUT", 2, Copy},
-    {"pixel", "FILE X Y", 3, Pixel},
+    {"info", "FILE", 1, 1, Info},
+    {"copy", "IN OUT", 2, 2, Copy},
+    {"convert", "IN OUT --to FORMAT [--reduction low|high] [--mask RRGGBB]", 4, 8, Convert},
+    {"pixel", "FILE X Y", 3, 3, Pixel},
 };
 
 int Usage() {
@@ -137,11 +241,15 @@ int Main(Arguments arguments) {
     }
     for (const TCommand& command : Commands) {
         if (arguments[1] == command.Name) {
-            if (arguments.size() - 2 != command.ArgumentCount) {
+            const std::size_t count = arguments.size() - 2;
+            if (count < command.MinimumArguments || count > command.MaximumArguments) {
                 return Usage();
             }
             try {
                 return command.Run(arguments.subspan(2));
+            } catch (const EUsageError& error) {
+                std::cerr << error.what() << '\n';
+                return Usage();
             } catch (const std::exception& error) {
                 std::cerr << error.what() << '\n';
                 return 1;

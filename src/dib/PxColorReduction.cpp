@@ -1,0 +1,252 @@
+#include "dib/PxColorReduction.h"
+
+#include <algorithm>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dib/PxConverterSupport.h"
+#include "dib/PxDIBError.h"
+
+namespace vlz {
+namespace {
+
+constexpr int BoxCount = 65536;
+
+// 5 bits of red, 6 of green, 5 of blue.
+inline std::uint32_t BoxOf(std::uint8_t blue, std::uint8_t green, std::uint8_t red) {
+    return (static_cast<std::uint32_t>(red >> 3) << 11) |
+           (static_cast<std::uint32_t>(green >> 2) << 5) | (blue >> 3);
+}
+
+// Pixel count and the sums of the bits the box number drops. 32-bit sums hold up to 2^32 / 7
+// pixels per box; larger images take the 64-bit kind.
+template <typename Sum>
+struct TBoxSums {
+    Sum Weight = 0, Red = 0, Green = 0, Blue = 0;
+};
+
+template <typename Sum>
+void FillBoxCells(const TPxDIBInfos& src, const TPxRowLayout& layout, TPxColorCell* cells) {
+    std::vector<TBoxSums<Sum>> boxes(BoxCount);
+    for (std::int32_t y = 0; y < layout.Height; ++y) {
+        const std::uint8_t* pixel = SourceRow(src, layout, y);
+        for (std::int32_t x = 0; x < layout.Width; ++x, pixel += 3) {
+            TBoxSums<Sum>& box = boxes[BoxOf(pixel[0], pixel[1], pixel[2])];
+            box.Weight += 1;
+            box.Red += pixel[2] & 7;
+            box.Green += pixel[1] & 3;
+            box.Blue += pixel[0] & 7;
+        }
+    }
+    // Each box's colour is its lower corner plus the average of the dropped bits, truncated.
+    for (std::int32_t number = 0; number < BoxCount; ++number) {
+        const TBoxSums<Sum>& box = boxes[number];
+        TPxColorCell& cell = cells[number];
+        cell.Key = number;
+        if (box.Weight == 0) {
+            continue;
+        }
+        cell.Weight = static_cast<std::int32_t>(box.Weight);
+        cell.Red = static_cast<std::int32_t>(((number >> 11) & 0x1F) * 8 + box.Red / box.Weight);
+        cell.Green = static_cast<std::int32_t>(((number >> 5) & 0x3F) * 4 + box.Green / box.Weight);
+        cell.Blue = static_cast<std::int32_t>((number & 0x1F) * 8 + box.Blue / box.Weight);
+    }
+}
+
+// Moves the cells that stand for at least one pixel to the front, keeping their order; returns
+// how many there are.
+std::int32_t CompactUsedCells(TPxColorCell* cells, std::int32_t count) {
+    return static_cast<std::int32_t>(
+        std::stable_partition(cells, cells + count,
+                              [](const TPxColorCell& cell) { return cell.Weight != 0; }) -
+        cells);
+}
+
+// The common ending of all five: a copy of the source with the new palette and the new block.
+void FillDestination(const TPxDIBInfos& src, TPxDIBInfos& dst, const TPxPaletteBuilder& palette,
+                     int bitCount, TPxNewBlock& block) {
+    TPxDIBInfos result = src;
+    result.Header.biClrUsed = static_cast<std::uint32_t>(palette.Count);
+    std::copy(palette.Entries, palette.Entries + palette.Count, result.Colors);
+    result.Header.biBitCount = static_cast<std::uint16_t>(bitCount);
+    result.Header.biCompression = BI_RGB;
+    result.Header.biSizeImage = 0;
+    block.HandOver(result);
+    dst = result;
+}
+
+// Writes the index `indexOf(x)` of every pixel of a row as a byte or a high-first nibble.
+template <int BitCount, typename IndexOf>
+void StoreRow(std::uint8_t* out, std::int32_t width, IndexOf indexOf) {
+    if constexpr (BitCount == 8) {
+        for (std::int32_t x = 0; x < width; ++x) {
+            out[x] = indexOf(x);
+        }
+    } else {
+        std::int32_t x = 0;
+        for (; x + 1 < width; x += 2) {
+            out[x >> 1] = static_cast<std::uint8_t>((indexOf(x) << 4) | indexOf(x + 1));
+        }
+        if (x < width) {
+            out[x >> 1] = static_cast<std::uint8_t>(indexOf(x) << 4);
+        }
+    }
+}
+
+void RequireTrueColor(const TPxDIBInfos& src, const char* routine) {
+    if (src.Header.biBitCount != 24) {
+        throw EPxDIBBadDIBType(std::string(routine) + ": Invalid Bitcount");
+    }
+}
+
+template <int BitCount>
+void ReduceLow(const TPxDIBInfos& src, TPxDIBInfos& dst, bool useFileMapping,
+               const TPxProgressCallback& progress, const char* routine) {
+    RequireTrueColor(src, routine);
+    const TPxRowLayout source = SourceLayout(src, routine);
+    const TPxRowLayout target = DestinationLayout(source, BitCount, routine);
+    TPxNewBlock block(target.Stride * target.Height, useFileMapping);
+
+    TPxPaletteBuilder palette;
+    std::vector<std::uint8_t> boxIndex(BoxCount);
+    MakeCellPalette(src, palette, progress, BitCount, boxIndex.data());
+
+    for (std::int32_t y = 0; y < source.Height; ++y) {
+        const std::uint8_t* in = SourceRow(src, source, y);
+        StoreRow<BitCount>(block.Row(target, y), source.Width, [&](std::int32_t x) {
+            const std::uint8_t* pixel = in + 3 * x;
+            return boxIndex[BoxOf(pixel[0], pixel[1], pixel[2])];
+        });
+    }
+    FillDestination(src, dst, palette, BitCount, block);
+}
+
+template <int BitCount>
+void ReduceHigh(const TPxDIBInfos& src, TPxDIBInfos& dst, bool useFileMapping,
+                const TPxProgressCallback& progress, const char* routine) {
+    RequireTrueColor(src, routine);
+    const TPxRowLayout source = SourceLayout(src, routine);
+    const TPxRowLayout target = DestinationLayout(source, BitCount, routine);
+    TPxNewBlock block(target.Stride * target.Height, useFileMapping);
+
+    TPxPaletteBuilder palette;
+    auto tree = std::make_unique<TPxSplitTree>();
+    MakeTreePalette(src, palette, progress, BitCount, *tree);
+    const auto map = std::make_unique<TPxTreeMap>(*tree);
+
+    for (std::int32_t y = 0; y < source.Height; ++y) {
+        const std::uint8_t* in = SourceRow(src, source, y);
+        StoreRow<BitCount>(block.Row(target, y), source.Width, [&](std::int32_t x) {
+            const std::uint8_t* pixel = in + 3 * x;
+            return map->template IndexOf<BitCount>(PackPixel(pixel[0], pixel[1], pixel[2]));
+        });
+    }
+    FillDestination(src, dst, palette, BitCount, block);
+}
+
+}  // namespace
+
+void MakeCellPalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
+                     const TPxProgressCallback& progress, int depth, std::uint8_t* boxIndex) {
+    const TPxRowLayout layout = SourceLayout(src, "MakeCellPalette");
+    std::vector<TPxColorCell> cells(BoxCount);
+    const std::int64_t pixels = static_cast<std::int64_t>(layout.Width) * layout.Height;
+    if (pixels <= std::numeric_limits<std::uint32_t>::max() / 7) {
+        FillBoxCells<std::uint32_t>(src, layout, cells.data());
+    } else {
+        FillBoxCells<std::uint64_t>(src, layout, cells.data());
+    }
+    const std::int32_t used = CompactUsedCells(cells.data(), BoxCount);
+    palette.Count = 0;
+    SplitCells(0, used, 0, depth, cells.data(), palette, progress);
+    std::fill(boxIndex, boxIndex + BoxCount, 0);
+    for (std::int32_t i = 0; i < used; ++i) {
+        boxIndex[cells[i].Key] = static_cast<std::uint8_t>(cells[i].Weight);
+    }
+}
+
+void MakeTreePalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
+                     const TPxProgressCallback& progress, int depth, TPxSplitTree& tree) {
+    const TPxRowLayout layout = SourceLayout(src, "MakeTreePalette");
+    const std::size_t count = static_cast<std::size_t>(layout.Width) * layout.Height;
+    const auto pixels = std::make_unique_for_overwrite<TPxPackedPixel[]>(count);
+    TPxPackedPixel* out = pixels.get();
+    for (std::int32_t y = 0; y < layout.Height; ++y) {
+        const std::uint8_t* in = SourceRow(src, layout, y);
+        for (std::int32_t x = 0; x < layout.Width; ++x, in += 3) {
+            *out++ = PackPixel(in[0], in[1], in[2]);
+        }
+    }
+    palette.Count = 0;
+    tree = TPxSplitTree{};
+    SplitPixels(static_cast<std::int64_t>(count), depth, pixels.get(), palette, tree, progress);
+}
+
+void MakeIndexPalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
+                      const TPxProgressCallback& progress, std::uint8_t* indexMap) {
+    const TPxRowLayout layout = SourceLayout(src, "MakeIndexPalette");
+    TPxColorCell cells[256];
+    for (int j = 0; j < 256; ++j) {
+        // Every entry takes part by its use, whatever biClrUsed says.
+        cells[j] = {src.Colors[j].rgbRed, src.Colors[j].rgbGreen, src.Colors[j].rgbBlue, 0, j};
+    }
+    for (std::int32_t y = 0; y < layout.Height; ++y) {
+        const std::uint8_t* in = SourceRow(src, layout, y);
+        for (std::int32_t x = 0; x < layout.Width; ++x) {
+            ++cells[in[x]].Weight;
+        }
+    }
+    const std::int32_t used = CompactUsedCells(cells, 256);
+    palette.Count = 0;
+    SplitCells(0, used, 0, 4, cells, palette, progress);
+    std::fill(indexMap, indexMap + 256, 0);
+    for (std::int32_t i = 0; i < used; ++i) {
+        indexMap[cells[i].Key] = static_cast<std::uint8_t>(cells[i].Weight);
+    }
+}
+
+void ConvertTrueColorTo8BitRGBLow(const TPxDIBInfos& src, TPxDIBInfos& dst, bool useFileMapping,
+                                  const TPxProgressCallback& progress) {
+    ReduceLow<8>(src, dst, useFileMapping, progress, "ConvertTrueColorTo8BitRGBLow");
+}
+
+void ConvertTrueColorTo4BitRGBLow(const TPxDIBInfos& src, TPxDIBInfos& dst, bool useFileMapping,
+                                  const TPxProgressCallback& progress) {
+    ReduceLow<4>(src, dst, useFileMapping, progress, "ConvertTrueColorTo4BitRGBLow");
+}
+
+void ConvertTrueColorTo8BitRGBHigh(const TPxDIBInfos& src, TPxDIBInfos& dst, bool useFileMapping,
+                                   const TPxProgressCallback& progress) {
+    ReduceHigh<8>(src, dst, useFileMapping, progress, "ConvertTrueColorTo8BitRGBHigh");
+}
+
+void ConvertTrueColorTo4BitRGBHigh(const TPxDIBInfos& src, TPxDIBInfos& dst, bool useFileMapping,
+                                   const TPxProgressCallback& progress) {
+    ReduceHigh<4>(src, dst, useFileMapping, progress, "ConvertTrueColorTo4BitRGBHigh");
+}
+
+void Convert8BitRGBTo4BitRGB(const TPxDIBInfos& src, TPxDIBInfos& dst, bool useFileMapping,
+                             const TPxProgressCallback& progress) {
+    static constexpr const char* routine = "Convert8BitRGBTo4BitRGB";
+    if (src.Header.biBitCount != 8 || src.Header.biCompression != BI_RGB) {
+        throw EPxDIBBadDIBType(std::string(routine) + ": Invalid Bitcount or Compression");
+    }
+    const TPxRowLayout source = SourceLayout(src, routine);
+    const TPxRowLayout target = DestinationLayout(source, 4, routine);
+    TPxNewBlock block(target.Stride * target.Height, useFileMapping);
+
+    TPxPaletteBuilder palette;
+    std::uint8_t indexMap[256];
+    MakeIndexPalette(src, palette, progress, indexMap);
+
+    for (std::int32_t y = 0; y < source.Height; ++y) {
+        const std::uint8_t* in = SourceRow(src, source, y);
+        StoreRow<4>(block.Row(target, y), source.Width,
+                    [&](std::int32_t x) { return indexMap[in[x]]; });
+    }
+    FillDestination(src, dst, palette, 4, block);
+}
+
+}  // namespace vlz
