@@ -142,10 +142,6 @@ TCharacterDescription ReadCharacterDescription(const std::vector<std::string>& l
     return description;
 }
 
-}  // namespace vlz
-
-namespace vlz {
-
 TCharacterDescription LoadPackageDescription(TReadPackageFile& reader,
                                              const std::string& fileName) {
     std::vector<std::string> lines;

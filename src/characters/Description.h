@@ -47,10 +47,6 @@ inline constexpr std::int32_t MaximumPatternSide = 4096;
 // or a negative interval counts as malformed, so that drawing and timing stay sound.
 TCharacterDescription ReadCharacterDescription(const std::vector<std::string>& lines);
 
-}  // namespace vlz
-
-namespace vlz {
-
 class TReadPackageFile;
 
 // The description of an opened package (an empty reader has none), as the character loader

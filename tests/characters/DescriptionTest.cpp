@@ -155,13 +155,5 @@ TEST(PackageDescription, ReadsExactlyTheEntryAndConvertsTheName) {
     EXPECT_EQ(description.AnimationInterval, 70);
 }
 
-TEST(PackageDescription, EmptyReaderGivesBothBoxes) {
-    MessageBoxRecorder boxes;
-    TReadPackageFile reader;
-    LoadPackageDescription(reader, "none.vlf");
-    ASSERT_EQ(boxes.Boxes.size(), 2u);
-    EXPECT_EQ(boxes.Boxes[1].Text, "none.vlf(desc.txt) 読み込み中のエラー.");
-}
-
 }  // namespace
 }  // namespace vlz

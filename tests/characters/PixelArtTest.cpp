@@ -47,24 +47,5 @@ TEST(PixelArt, WritesABottomUp24BitBmpWithPaddedRows) {
     EXPECT_EQ(bmp[54 + 22], 255);
 }
 
-TEST(PixelArt, ErrorsNameTheLine) {
-    auto errorOf = [](const std::string& text) -> std::string {
-        try {
-            ParsePixelArt(text);
-        } catch (const EPixelArtError& error) {
-            return error.what();
-        }
-        return "no error";
-    };
-    const std::string head = "size 2 1\ncolour . FF00FF\ncolour K 000000\n";
-    EXPECT_EQ(errorOf(head + "frame\n.K.\n"), "line 5: a row needs 2 characters, this one has 3");
-    EXPECT_EQ(errorOf(head + "frame\n.x\n"), "line 5: 'x' is not in the palette");
-    EXPECT_EQ(errorOf(head + "colour m FF00FF\n"),
-              "line 4: 'm' has the transparent colour and would vanish");
-    EXPECT_EQ(errorOf(head + "frame\n"), "line 4: the last frame ends 1 rows early");
-    EXPECT_NE(errorOf(head + "frame\nK.\n").find("top-left pixel"), std::string::npos);
-    EXPECT_EQ(errorOf("frame\n"), "line 1: size and the palette come before the first frame");
-}
-
 }  // namespace
 }  // namespace vlz

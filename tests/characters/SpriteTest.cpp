@@ -155,6 +155,11 @@ TEST_F(SpriteTest, OneAndFourBitPicturesLoadWithIndexMasks) {
         EXPECT_EQ(index(sprite.Mask, 0, 0), c.highest);
         EXPECT_EQ(index(sprite.Mask, 1, 1), c.highest);
         EXPECT_EQ(index(sprite.Mask, 1, 0), 0u);
+        // With black at index 0 and white at the top, the frame draws right on a 24-bit canvas.
+        auto board = Board(2, 2);
+        sprite.DrawFrame(board->Canvas(), 0, 0, 0);
+        EXPECT_EQ(board->Canvas().GetPixel(0, 0), Background);
+        EXPECT_EQ(board->Canvas().GetPixel(1, 0), clBlack);
     }
 }
 

@@ -44,3 +44,20 @@ run(1 extract ${WORK}/test.vlf ../escape)
 run(1 list ${WORK}/in/desc.txt)
 run(1 list ${WORK}/missing.vlf)
 run(2 frobnicate)
+
+# check: the package above has an incomplete description and a picture that is no BMP. The
+# program would warn about the first and refuse the second.
+execute_process(COMMAND ${VLFPACK} check ${WORK}/test.vlf
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+if(NOT result EQUAL 1)
+  message(FATAL_ERROR "check of a package with a bad picture: exit ${result}")
+endif()
+foreach(expected "(desc.txt) 読み込み中のエラー." "ファイル読み込みエラー")
+  string(FIND "${errors}" "${expected}" found)
+  if(found EQUAL -1)
+    message(FATAL_ERROR "check did not warn \"${expected}\":\n${errors}")
+  endif()
+endforeach()
+if(NOT output MATCHES "name: Test\nwidth: 8\nheight: 32\ncount: 1\ninterval: 100\npicture: 0x0\n")
+  message(FATAL_ERROR "unexpected check output:\n${output}")
+endif()
