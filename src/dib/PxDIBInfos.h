@@ -15,8 +15,10 @@ namespace vlz {
 constexpr int DibColorTableEntries = 260;
 
 struct TPxDIBInfos {
-    std::int32_t ImageSize = 0;               // byte size of the block at Bits
-    MappingHandle MappingHandle = NoMapping;  // the section behind Bits; NoMapping for heap memory
+    std::int32_t ImageSize = 0;  // byte size of the block at Bits
+    // The section behind Bits; NoMapping for heap memory. The type is qualified because the
+    // field shares its name.
+    vlz::MappingHandle MappingHandle = NoMapping;
     std::uint8_t* Bits = nullptr;
     BITMAPINFOHEADER Header;  // biSize is always 40 in memory
     RGBQUAD Colors[DibColorTableEntries];

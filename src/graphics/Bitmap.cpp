@@ -4,6 +4,7 @@
 #include <climits>
 #include <new>
 
+#include "graphics/Clipboard.h"
 #include "graphics/RasterOp.h"
 #include "graphics/StretchDIBits.h"
 
@@ -387,24 +388,24 @@ void TBitmap::SaveToStream(TStream& stream) {
     WritePackedDib(stream);
 }
 
-void TBitmap::LoadFromClipboardFormat(TClipboardFormat format, const TClipboardData* data,
-                                      HPALETTE) {
+void TBitmap::LoadFromClipboardFormat(TClipboardFormat format, HGLOBAL data, HPALETTE) {
     if ((format != CF_DIB && format != CF_BITMAP) || data == nullptr) {
         throw EInvalidGraphic("Unsupported clipboard format");
     }
-    TReadOnlyMemoryStream stream(data->data(), data->size());
+    TGlobalLock lock(data);
+    TReadOnlyMemoryStream stream(lock.Data(), lock.Size());
     ReadPackedDib(stream, -1);
 }
 
-void TBitmap::SaveToClipboardFormat(TClipboardFormat& format, TClipboardData& data,
-                                    HPALETTE& palette) {
+void TBitmap::SaveToClipboardFormat(TClipboardFormat& format, HGLOBAL& data, HPALETTE& palette) {
     if (Empty()) {
         throw EInvalidGraphic("Cannot save an empty bitmap");
     }
     TMemoryStream stream;
     WritePackedDib(stream);
+    HGLOBAL block = NewGlobalBlock(stream.Bytes());
     format = CF_DIB;
-    data = std::move(stream.Bytes());
+    data = block;
     palette = CopyPalette(Palette());
 }
 

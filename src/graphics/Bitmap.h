@@ -69,10 +69,8 @@ class TBitmap : public TGraphic {
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) override;
     // CF_DIB and CF_BITMAP, both as packed DIB data.
-    void LoadFromClipboardFormat(TClipboardFormat format, const TClipboardData* data,
-                                 HPALETTE palette) override;
-    void SaveToClipboardFormat(TClipboardFormat& format, TClipboardData& data,
-                               HPALETTE& palette) override;
+    void LoadFromClipboardFormat(TClipboardFormat format, HGLOBAL data, HPALETTE palette) override;
+    void SaveToClipboardFormat(TClipboardFormat& format, HGLOBAL& data, HPALETTE& palette) override;
 
   private:
     void Reallocate(int width, int height, TPixelFormat format, bool keepPixels);

@@ -1,5 +1,6 @@
 #include "graphics/Clipboard.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace vlz {
@@ -66,14 +67,15 @@ void TClipboard::Assign(const TPersistent* source) {
     // Saving to the clipboard does not change a picture; the graphic interface is not const.
     auto& picture = const_cast<TGraphic&>(*graphic);
     TClipboardFormat format = 0;
-    TClipboardData data;
+    HGLOBAL data = nullptr;
     HPALETTE palette = nullptr;
     picture.SaveToClipboardFormat(format, data, palette);
+    UniqueGlobalBlock ownedData(data);
     UniquePalette ownedPalette(palette);
     Open();
     try {
         CurrentClipboardHook().Clear();
-        SetAsHandle(format, std::move(data));
+        SetAsHandle(format, GlobalBlockBytes(data));
         if (palette != nullptr) {
             SetAsHandle(CF_PALETTE, PaletteToClipboardData(palette));
         }
@@ -101,7 +103,8 @@ void TClipboard::AssignTo(TPersistent& destination) const {
         }
         std::optional<TClipboardData> paletteData = CurrentClipboardHook().GetData(CF_PALETTE);
         UniquePalette palette(paletteData ? PaletteFromClipboardData(*paletteData) : nullptr);
-        graphic->LoadFromClipboardFormat(format, data ? &*data : nullptr, palette.get());
+        UniqueGlobalBlock block(data ? NewGlobalBlock(*data) : nullptr);
+        graphic->LoadFromClipboardFormat(format, block.get(), palette.get());
     } catch (...) {
         clipboard.Close();
         throw;
@@ -112,6 +115,24 @@ void TClipboard::AssignTo(TPersistent& destination) const {
 TClipboard& Clipboard() {
     static TClipboard clipboard;
     return clipboard;
+}
+
+HGLOBAL NewGlobalBlock(const TClipboardData& bytes) {
+    HGLOBAL block = GlobalAlloc(GHND, bytes.size());
+    if (block == nullptr) {
+        throw EOutOfMemory("Out of memory");
+    }
+    TGlobalLock lock(block);
+    std::copy(bytes.begin(), bytes.end(), lock.Data());
+    return block;
+}
+
+TClipboardData GlobalBlockBytes(HGLOBAL block) {
+    TGlobalLock lock(block);
+    if (lock.Data() == nullptr) {
+        return {};
+    }
+    return TClipboardData(lock.Data(), lock.Data() + lock.Size());
 }
 
 TClipboardData PaletteToClipboardData(HPALETTE palette) {

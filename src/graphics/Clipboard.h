@@ -2,11 +2,13 @@
 // The clipboard object: pictures go onto it with Assign and come off it when a picture assigns
 // from it. It works through the installed clipboard hook; Open and Close nest.
 
+#include <memory>
 #include <optional>
 
 #include "graphics/Graphic.h"
 #include "graphics/Palette.h"
 #include "platform/ClipboardHook.h"
+#include "platform/GlobalMemory.h"
 
 namespace vlz {
 
@@ -36,6 +38,17 @@ class TClipboard : public TPersistent {
 
 // The process's clipboard object.
 TClipboard& Clipboard();
+
+// A new global block holding a copy of the bytes (the caller owns it); EOutOfMemory when none can
+// be had. And the bytes of a block (none for null).
+HGLOBAL NewGlobalBlock(const TClipboardData& bytes);
+TClipboardData GlobalBlockBytes(HGLOBAL block);
+
+// Frees a global block at the end of a scope.
+struct GlobalBlockDeleter {
+    void operator()(TGlobalBlock* block) const { GlobalFree(block); }
+};
+using UniqueGlobalBlock = std::unique_ptr<TGlobalBlock, GlobalBlockDeleter>;
 
 // CF_PALETTE data: four bytes per entry, red, green, blue, flags.
 TClipboardData PaletteToClipboardData(HPALETTE palette);

@@ -10,6 +10,7 @@
 #include "graphics/Palette.h"
 #include "platform/ClipboardHook.h"
 #include "platform/Exception.h"
+#include "platform/GlobalMemory.h"
 #include "platform/Stream.h"
 
 namespace vlz {
@@ -82,11 +83,12 @@ class TGraphic : public TPersistent {
     void LoadFromFile(const std::string& fileName);
     void SaveToFile(const std::string& fileName);
 
-    // `data` may be null (nothing on the clipboard in that format); `palette` is only read.
-    virtual void LoadFromClipboardFormat(TClipboardFormat format, const TClipboardData* data,
+    // `data` may be null (nothing on the clipboard in that format); the block and the palette are
+    // only read, never freed.
+    virtual void LoadFromClipboardFormat(TClipboardFormat format, HGLOBAL data,
                                          HPALETTE palette) = 0;
-    // The caller owns the palette it receives (null when there is none).
-    virtual void SaveToClipboardFormat(TClipboardFormat& format, TClipboardData& data,
+    // The caller owns the block and the palette it receives (the palette may be null).
+    virtual void SaveToClipboardFormat(TClipboardFormat& format, HGLOBAL& data,
                                        HPALETTE& palette) = 0;
 
   protected:

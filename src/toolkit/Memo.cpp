@@ -7,6 +7,7 @@
 #include "platform/Cp932.h"
 #include "platform/MessageBox.h"
 #include "toolkit/Application.h"
+#include "toolkit/FontMapping.h"
 
 namespace vlz {
 
@@ -58,6 +59,30 @@ TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent) {
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setTabChangesFocus(true);
     document()->setDocumentMargin(1);
+    ApplyColors();
+}
+
+void TMemo::SetFont(const TFont& font) {
+    FFont = font;
+    setFont(ToQFont(font));
+    ApplyColors();
+}
+
+void TMemo::SetColor(TColor color) {
+    FColor = color;
+    ApplyColors();
+}
+
+void TMemo::ApplyColors() {
+    QPalette colors = palette();
+    const QColor background = ToQColor(FColor);
+    const QColor text = ToQColor(FFont.Color);
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        colors.setColor(group, QPalette::Base, background);
+        colors.setColor(group, QPalette::Window, background);
+        colors.setColor(group, QPalette::Text, text);
+    }
+    setPalette(colors);
 }
 
 std::string TMemo::Text() const {

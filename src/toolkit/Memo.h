@@ -7,6 +7,9 @@
 #include <QPlainTextEdit>
 #include <string>
 
+#include "graphics/Color.h"
+#include "graphics/Font.h"
+
 namespace vlz {
 
 class TMemo : public QPlainTextEdit {
@@ -23,6 +26,12 @@ class TMemo : public QPlainTextEdit {
     void SetText(const std::string& text);
     void Clear() { clear(); }
     void AddLine(const std::string& line);
+
+    // The font, its colour the text colour; the background colour of the whole edit area.
+    const TFont& Font() const { return FFont; }
+    void SetFont(const TFont& font);
+    TColor Color() const { return FColor; }
+    void SetColor(TColor color);
 
     // Shift-JIS bytes of the text, line breaks counted as two.
     std::size_t ByteLength() const;
@@ -41,7 +50,11 @@ class TMemo : public QPlainTextEdit {
     // The longest leading part of text that fits in the room left after replacing the selection.
     QString FittingPart(const QString& text) const;
 
+    void ApplyColors();
+
     int FMaxLength = 0;
+    TFont FFont;
+    TColor FColor = clWindow;
 };
 
 // Shift-JIS bytes of text as the edit control counts them (line breaks are two bytes).

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "characters/MessageBoxRecorder.h"
+#include "characters/PackageFile2.h"
+#include "characters/PackageWriter.h"
+
 namespace vlz {
 namespace {
 
@@ -98,6 +102,65 @@ TEST(CharacterDescription, MissingKeysAndUnusableValuesKeepTheDefaults) {
     auto still = ReadCharacterDescription(with("AnimationInterval=0"));
     EXPECT_TRUE(still.Complete());
     EXPECT_EQ(still.AnimationInterval, 0);
+}
+
+}  // namespace
+}  // namespace vlz
+
+namespace vlz {
+namespace {
+
+TEST(PackageDescription, MissingOrOutsideDescriptionShowsFileOpenErrorThenTheSettingError) {
+    auto withDescriptionSize = [](std::int32_t size) {
+        auto bytes = BuildPackage({{"desc.txt", {'N', 'a', 'm', 'e', '=', 'x'}}});
+        for (int i = 0; i < 4; ++i) {
+            bytes[15 + 260 + static_cast<std::size_t>(i)] =
+                static_cast<std::uint8_t>(static_cast<std::uint32_t>(size) >> (8 * i));
+        }
+        return bytes;
+    };
+    for (const auto& bytes :
+         {BuildPackage({{"image.bmp", {}}}), withDescriptionSize(-1), withDescriptionSize(7)}) {
+        MessageBoxRecorder boxes;
+        TMemoryStream stream(bytes);
+        TReadPackageFile reader;
+        reader.OpenStream(stream);
+        TCharacterDescription description = LoadPackageDescription(reader, "dir/Bird.vlf");
+        EXPECT_EQ(description.Name, "");
+        EXPECT_EQ(description.PatternWidth, 32);
+        ASSERT_EQ(boxes.Boxes.size(), 2u);
+        EXPECT_EQ(boxes.Boxes[0].Text, "FileOpenError: desc.txt");
+        EXPECT_EQ(boxes.Boxes[0].Caption, "");
+        EXPECT_EQ(boxes.Boxes[0].Flags, MB_ICONERROR);
+        EXPECT_EQ(boxes.Boxes[0].Owner, MessageBoxOwner::Application);
+        EXPECT_EQ(boxes.Boxes[1].Text, "dir/Bird.vlf(desc.txt) 読み込み中のエラー.");
+        EXPECT_EQ(boxes.Boxes[1].Caption, "エラー");
+        EXPECT_EQ(boxes.Boxes[1].Flags, MB_ICONERROR);
+    }
+}
+
+TEST(PackageDescription, ReadsExactlyTheEntryAndConvertsTheName) {
+    // The description is followed by other bytes that must not leak into the last line.
+    std::string text =
+        "Name=\x83\x67\x83\x75\x83\x8B\r\nPatternWidth=8\r\nPatternHeight=9\r\n"
+        "PatternCount=2\r\nAnimationInterval=70";
+    MessageBoxRecorder boxes;
+    TMemoryStream stream(
+        BuildPackage({{"DESC.TXT", {text.begin(), text.end()}}, {"image.bmp", {'5', '5', '5'}}}));
+    TReadPackageFile reader;
+    reader.OpenStream(stream);
+    TCharacterDescription description = LoadPackageDescription(reader, "x.vlf");
+    EXPECT_TRUE(boxes.Boxes.empty());
+    EXPECT_EQ(description.Name, "トブル");
+    EXPECT_EQ(description.AnimationInterval, 70);
+}
+
+TEST(PackageDescription, EmptyReaderGivesBothBoxes) {
+    MessageBoxRecorder boxes;
+    TReadPackageFile reader;
+    LoadPackageDescription(reader, "none.vlf");
+    ASSERT_EQ(boxes.Boxes.size(), 2u);
+    EXPECT_EQ(boxes.Boxes[1].Text, "none.vlf(desc.txt) 読み込み中のエラー.");
 }
 
 }  // namespace

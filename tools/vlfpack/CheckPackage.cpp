@@ -1,21 +1,40 @@
 #include "CheckPackage.h"
 
-#include "characters/Description.h"
-#include "characters/PackageFile2.h"
+#include <iostream>
+
+#include "characters/Sprite.h"
 
 namespace vlz {
 
 bool CheckPackage(const std::string& path, std::ostream& out) {
-    TReadPackageFile reader;
-    reader.OpenFile(path);
-    TCharacterDescription description = LoadPackageDescription(reader, path);
-    out << "name: " << description.Name << '\n'
-        << "width: " << description.PatternWidth << '\n'
-        << "height: " << description.PatternHeight << '\n'
-        << "count: " << description.PatternCount << '\n'
-        << "interval: " << description.AnimationInterval << '\n';
-    std::int32_t index = reader.IndexOf("image.bmp");
-    return index >= 0 && reader.Contains(reader.GetEntry(index));
+    TSprite sprite;
+    bool loaded = true;
+    try {
+        sprite.LoadFromFile(path);
+    } catch (const std::exception& error) {
+        // What the program would show for it before ending its start-up.
+        std::cerr << "Velloric付箋: " << error.what() << '\n';
+        loaded = false;
+    }
+    out << "name: " << sprite.Name << '\n'
+        << "width: " << sprite.PatternWidth << '\n'
+        << "height: " << sprite.PatternHeight << '\n'
+        << "count: " << sprite.PatternCount << '\n'
+        << "interval: " << sprite.AnimationInterval << '\n'
+        << "picture: " << sprite.Image.Width() << "x" << sprite.Image.Height() << '\n';
+    if (!loaded) {
+        return false;
+    }
+    // Hints for the character's author; the program itself says nothing of these.
+    const TRect last = sprite.FrameRect(sprite.PatternCount - 1);
+    if (last.Right > sprite.Image.Width() || last.Bottom > sprite.Image.Height()) {
+        std::cerr << "vlfpack: note: frame " << sprite.PatternCount - 1
+                  << " lies partly outside the picture and is drawn clipped\n";
+    }
+    if (sprite.PatternWidth > 68 || sprite.PatternHeight > 89) {
+        std::cerr << "vlfpack: note: frames larger than 68 x 89 are cut off in a note\n";
+    }
+    return true;
 }
 
 }  // namespace vlz

@@ -2,9 +2,10 @@
 //
 //   vlfpack create OUT.vlf FILE...     entries named after the files, in the order given
 //   vlfpack list PKG                   index, name, offset and size of every entry
-//   vlfpack extract PKG NAME [OUT]     one entry's bytes (to NAME in the working folder)
+//   vlfpack extract PKG NAME [OUT]     one entry's bytes (OUT "-" is standard output)
 //   vlfpack check PKG                  loads the package as the program does
 //
+// NAME is found without regard to letter case; without OUT the entry keeps its stored name.
 // Names on the command line and on the terminal are UTF-8; in the package they are CP932.
 
 #include <unistd.h>
@@ -94,12 +95,6 @@ int Extract(const std::vector<std::string>& arguments) {
         throw EUsage("extract needs a package, an entry name and maybe an output file");
     }
     const std::string& name = arguments[1];
-    std::string output = arguments.size() == 3 ? arguments[2] : name;
-    // An entry name is not trusted as a path: it could climb out of the working folder.
-    if (arguments.size() == 2 &&
-        (name.find('/') != std::string::npos || name == "." || name == "..")) {
-        throw EUsage("\"" + name + "\" is not a plain file name; give an output file");
-    }
     TReadPackageFile reader;
     if (!OpenPackage(reader, arguments[0])) {
         return 1;
@@ -111,6 +106,14 @@ int Extract(const std::vector<std::string>& arguments) {
         return 1;
     }
     TPackageEntry entry = reader.GetEntry(index);
+    // Without an output file the entry keeps its stored name, which is not trusted as a path:
+    // it could climb out of the working folder.
+    std::string output = arguments.size() == 3 ? arguments[2] : FromCp932(entry.Name);
+    if (arguments.size() == 2 &&
+        (output.find('/') != std::string::npos || output == "." || output == "..")) {
+        throw EUsage("the entry's name \"" + output +
+                     "\" is not a plain file name; give an output file");
+    }
     if (!reader.Contains(entry)) {
         std::cerr << "vlfpack: entry \"" << name << "\" lies outside " << arguments[0] << '\n';
         return 1;

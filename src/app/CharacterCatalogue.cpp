@@ -1,0 +1,81 @@
+#include "app/CharacterCatalogue.h"
+
+#include "app/FileSearch.h"
+#include "platform/FindFile.h"
+#include "platform/MessageBox.h"
+
+namespace vlz {
+namespace {
+
+constexpr char ApplicationTitle[] = "Velloric付箋";
+
+std::string WithSeparator(std::string folder) {
+    if (folder.empty() || folder.back() != '/') {
+        folder += '/';
+    }
+    return folder;
+}
+
+// As the application object shows an exception: the text with a full stop.
+std::string AsSentence(std::string text) {
+    if (!text.empty() && text.back() != '.' && !text.ends_with("。")) {
+        text += '.';
+    }
+    return text;
+}
+
+}  // namespace
+
+TCharacterCatalogue::TCharacterCatalogue(std::string programFolder)
+    : programFolder_(WithSeparator(std::move(programFolder))) {}
+
+TCharacterCatalogue::~TCharacterCatalogue() = default;
+
+bool TCharacterCatalogue::LoadCharacters() {
+    std::vector<std::string> names;
+    // Every attribute is allowed: hidden packages count, and so does a folder named "x.vlf",
+    // which then fails to load like any unreadable package.
+    SearchFiles(programFolder_ + "*.vlf", faAnyFile, names);
+    if (names.empty()) {
+        FailStartUp();
+        return false;
+    }
+    for (const std::string& name : names) {
+        auto character = std::make_unique<TSprite>();
+        try {
+            character->LoadFromFile(programFolder_ + name);
+        } catch (const std::exception& error) {
+            ShowMessageBox(AsSentence(error.what()) + "\n" + programFolder_ + name,
+                           ApplicationTitle, MB_OK | MB_ICONERROR);
+            Characters.clear();
+            FailStartUp();
+            return false;
+        }
+        Characters.push_back(std::move(character));
+    }
+    loaded_ = true;
+    return true;
+}
+
+void TCharacterCatalogue::FailStartUp() {
+    ShowMessageBox(NoCharacterMessage, ApplicationTitle, MB_OK | MB_ICONERROR);
+    Characters.push_back(std::make_unique<TSprite>());
+}
+
+std::int32_t TCharacterCatalogue::FindCharacter(std::string_view name) const {
+    for (std::size_t i = 0; i < Characters.size(); ++i) {
+        if (Characters[i]->Name == name) {
+            return static_cast<std::int32_t>(i);
+        }
+    }
+    return 0;
+}
+
+TSprite* TCharacterCatalogue::CharacterAt(std::int32_t index) const {
+    if (index >= 0 && index < CharacterCount()) {
+        return Characters[static_cast<std::size_t>(index)].get();
+    }
+    return Characters.empty() ? nullptr : Characters.front().get();
+}
+
+}  // namespace vlz

@@ -1,0 +1,51 @@
+#pragma once
+// The character catalogue: every character package ("*.vlf") of the program folder, loaded once
+// at start-up and kept in the order the file system lists them. In memory a character is known
+// by its index here; in the note and preferences files by its name.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "characters/Sprite.h"
+
+namespace vlz {
+
+class TCharacterCatalogue {
+  public:
+    // `programFolder`: the folder of the executable, where the packages lie.
+    explicit TCharacterCatalogue(std::string programFolder);
+    ~TCharacterCatalogue();
+    TCharacterCatalogue(const TCharacterCatalogue&) = delete;
+    TCharacterCatalogue& operator=(const TCharacterCatalogue&) = delete;
+
+    // Builds the catalogue; true (Loaded) when every package found was loaded. Otherwise the
+    // user has been told why, the catalogue holds one empty character so that every lookup still
+    // answers, and the caller must end the program without saving anything: when no package is
+    // found, and when a package's picture cannot be read (notes kept with a character that is
+    // missing in this run would be saved under another one).
+    bool LoadCharacters();
+    bool Loaded() const { return loaded_; }
+
+    // The index of the first character whose name equals `name` byte for byte, or 0.
+    std::int32_t FindCharacter(std::string_view name) const;
+    // The character at `index`; the first one for an index outside the catalogue; nullptr only
+    // for an empty catalogue (never after LoadCharacters). The catalogue keeps ownership.
+    TSprite* CharacterAt(std::int32_t index) const;
+    std::int32_t CharacterCount() const { return static_cast<std::int32_t>(Characters.size()); }
+
+  private:
+    void FailStartUp();
+
+    std::string programFolder_;
+    std::vector<std::unique_ptr<TSprite>> Characters;
+    bool loaded_ = false;
+};
+
+// The box that ends a start-up without usable characters.
+inline constexpr char NoCharacterMessage[] =
+    "キャラクターファイルを読み込めません。起動を中止します。";
+
+}  // namespace vlz

@@ -1,0 +1,135 @@
+#include "app/CharacterCatalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "characters/BmpBuilder.h"
+#include "characters/MessageBoxRecorder.h"
+#include "platform/Stream.h"
+
+namespace vlz {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace vlz::testing;
+
+class CharacterCatalogueTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("vlz_catalogue_" + std::to_string(::getpid()) + "_" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    void AddPackage(const std::string& file, const std::string& name) {
+        AddFile(file,
+                MakeCharacterPackage(Description(name, 1, 1, 1), MakeBmp(1, 1, 24, {0xFF00FF})));
+    }
+    void AddFile(const std::string& file, const std::vector<std::uint8_t>& bytes) {
+        TFileStream stream((folder_ / file).string(), TFileStream::Mode::Create);
+        stream.WriteBuffer(bytes.data(), bytes.size());
+    }
+    // The package files in the order the file system lists them.
+    std::vector<std::string> ListedOrder() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder_)) {
+            names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+
+    MessageBoxRecorder boxes_;
+    fs::path folder_;
+};
+
+TEST_F(CharacterCatalogueTest, KeepsTheFileSystemOrderAndLooksNamesUpExactly) {
+    AddPackage("c.vlf", "Crow");
+    AddPackage("a.vlf", "Ant");
+    AddPackage("b.vlf", "Bee");
+    AddPackage(".hidden.vlf", "Hidden");
+    fs::create_directory(folder_ / "sub");
+    AddPackage("sub/deep.vlf", "Deep");
+    AddFile("notes.txt", {});
+
+    TCharacterCatalogue catalogue(folder_.string());
+    ASSERT_TRUE(catalogue.LoadCharacters());
+    EXPECT_TRUE(catalogue.Loaded());
+    EXPECT_TRUE(boxes_.Boxes.empty());
+
+    std::map<std::string, std::string> names{
+        {"c.vlf", "Crow"}, {"a.vlf", "Ant"}, {"b.vlf", "Bee"}, {".hidden.vlf", "Hidden"}};
+    std::vector<std::string> expected;
+    for (const std::string& file : ListedOrder()) {
+        if (names.count(file) != 0) {
+            expected.push_back(names[file]);
+        }
+    }
+    ASSERT_EQ(catalogue.CharacterCount(), 4);
+    for (std::int32_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(catalogue.CharacterAt(i)->Name, expected[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(catalogue.FindCharacter(expected[static_cast<std::size_t>(i)]), i);
+    }
+    EXPECT_EQ(catalogue.FindCharacter("Deep"), 0);  // sub-folders are not searched
+    EXPECT_EQ(catalogue.FindCharacter(expected[2] + "x"), 0);
+    std::string otherCase = expected[3];
+    otherCase[0] = static_cast<char>(std::tolower(otherCase[0]));
+    EXPECT_EQ(catalogue.FindCharacter(otherCase), 0);
+    EXPECT_EQ(catalogue.CharacterAt(-1), catalogue.CharacterAt(0));
+    EXPECT_EQ(catalogue.CharacterAt(4), catalogue.CharacterAt(0));
+}
+
+TEST_F(CharacterCatalogueTest, SharedNamesResolveToTheFirstListed) {
+    AddPackage("one.vlf", "Twin");
+    AddPackage("two.vlf", "Twin");
+    AddFile("nameless.vlf", MakeCharacterPackage("PatternWidth=1\r\nPatternHeight=1\r\n"
+                                                 "PatternCount=1\r\nAnimationInterval=5\r\n",
+                                                 MakeBmp(1, 1, 24, {0})));
+    TCharacterCatalogue catalogue(folder_.string() + "/");
+    ASSERT_TRUE(catalogue.LoadCharacters());
+    std::int32_t twin = catalogue.FindCharacter("Twin");
+    std::int32_t nameless = catalogue.FindCharacter("");
+    EXPECT_EQ(catalogue.CharacterAt(nameless)->Name, "");
+    for (std::int32_t i = 0; i < twin; ++i) {
+        EXPECT_NE(catalogue.CharacterAt(i)->Name, "Twin");
+    }
+    EXPECT_EQ(catalogue.CharacterAt(twin)->Name, "Twin");
+}
+
+TEST_F(CharacterCatalogueTest, NoPackageEndsTheStartUpWithOneEmptyCharacter) {
+    TCharacterCatalogue catalogue(folder_.string());
+    EXPECT_FALSE(catalogue.LoadCharacters());
+    EXPECT_FALSE(catalogue.Loaded());
+    ASSERT_EQ(boxes_.Boxes.size(), 1u);
+    EXPECT_EQ(boxes_.Boxes[0].Text, "キャラクターファイルを読み込めません。起動を中止します。");
+    EXPECT_EQ(boxes_.Boxes[0].Caption, "Velloric付箋");
+    EXPECT_EQ(boxes_.Boxes[0].Flags, MB_OK | MB_ICONERROR);
+    ASSERT_EQ(catalogue.CharacterCount(), 1);
+    TSprite* empty = catalogue.CharacterAt(5);
+    EXPECT_EQ(empty->Name, "");
+    EXPECT_EQ(empty->PatternWidth, 32);
+    EXPECT_EQ(empty->PatternCount, 1);
+    EXPECT_EQ(empty->AnimationInterval, 100);
+    EXPECT_EQ(catalogue.FindCharacter("Tobble"), 0);
+}
+
+TEST_F(CharacterCatalogueTest, UnreadablePackageEndsTheStartUpAndNamesIt) {
+    AddPackage("good.vlf", "Good");
+    fs::create_directory(folder_ / "folder.vlf");  // found, but cannot be read
+    TCharacterCatalogue catalogue(folder_.string());
+    EXPECT_FALSE(catalogue.LoadCharacters());
+    EXPECT_FALSE(catalogue.Loaded());
+    ASSERT_GE(boxes_.Boxes.size(), 2u);
+    const RecordedMessageBox& failure = boxes_.Boxes[boxes_.Boxes.size() - 2];
+    EXPECT_EQ(failure.Text, "ファイル読み込みエラー.\n" + (folder_ / "folder.vlf").string());
+    EXPECT_EQ(failure.Caption, "Velloric付箋");
+    EXPECT_EQ(boxes_.Boxes.back().Text, NoCharacterMessage);
+    ASSERT_EQ(catalogue.CharacterCount(), 1);
+    EXPECT_EQ(catalogue.CharacterAt(0)->Name, "");
+}
+
+}  // namespace
+}  // namespace vlz

@@ -1,0 +1,44 @@
+// Package bytes of any shape: opening, every lookup and the description load must stay sound.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "characters/Description.h"
+#include "characters/PackageFile2.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+class SilentMessageBox : public vlz::MessageBoxHook {
+  public:
+    int Show(std::string_view, std::string_view, unsigned flags, vlz::MessageBoxOwner) override {
+        return vlz::DefaultAnswer(flags);
+    }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static SilentMessageBox silent;
+    vlz::InstallMessageBoxHook(&silent);
+    vlz::TReadOnlyMemoryStream stream(data, size);
+    vlz::TReadPackageFile reader;
+    reader.OpenStream(stream);
+    for (std::int32_t i = -1; i <= reader.Count(); ++i) {
+        vlz::TPackageEntry entry = reader.GetEntry(i);
+        if (reader.IndexOf(entry.Name) < 0 && i >= 0 && i < reader.Count()) {
+            __builtin_trap();  // an entry must always be found by its own name
+        }
+        if (reader.Contains(entry)) {
+            if (vlz::TStream* entryStream = reader.OpenEntry(entry.Name)) {
+                entryStream->Position();
+            }
+        }
+    }
+    vlz::TCharacterDescription description = vlz::LoadPackageDescription(reader, "fuzz.vlf");
+    if (description.PatternWidth < 1 || description.PatternHeight < 1 ||
+        description.PatternCount < 1 || description.AnimationInterval < 0) {
+        __builtin_trap();
+    }
+    return 0;
+}
