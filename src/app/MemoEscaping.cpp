@@ -4,41 +4,51 @@
 
 namespace vlz {
 
+// Both directions copy runs of plain bytes at once and stop only where a match may start.
+
 std::string EscapeMemo(std::string_view cp932) {
     std::string escaped;
     escaped.reserve(cp932.size() + cp932.size() / 16);
-    for (std::size_t i = 0; i < cp932.size(); ++i) {
-        char byte = cp932[i];
-        if (IsCp932LeadByte(static_cast<unsigned char>(byte)) && i + 1 < cp932.size()) {
-            escaped += byte;
-            escaped += cp932[++i];
+    const std::size_t size = cp932.size();
+    std::size_t runStart = 0;
+    std::size_t i = 0;
+    while (i < size) {
+        auto byte = static_cast<unsigned char>(cp932[i]);
+        if (IsCp932LeadByte(byte)) {
+            i += 2;
         } else if (byte == '\r' || byte == '\n') {
-            if (byte == '\r' && i + 1 < cp932.size() && cp932[i + 1] == '\n') {
-                ++i;
-            }
+            escaped.append(cp932, runStart, i - runStart);
             escaped += "\\n";
+            i += (byte == '\r' && i + 1 < size && cp932[i + 1] == '\n') ? 2 : 1;
+            runStart = i;
         } else {
-            escaped += byte;
+            ++i;
         }
     }
+    escaped.append(cp932, runStart, std::string_view::npos);
     return escaped;
 }
 
 std::string UnescapeMemo(std::string_view cp932) {
     std::string text;
     text.reserve(cp932.size() + cp932.size() / 16);
-    for (std::size_t i = 0; i < cp932.size(); ++i) {
-        char byte = cp932[i];
-        if (IsCp932LeadByte(static_cast<unsigned char>(byte)) && i + 1 < cp932.size()) {
-            text += byte;
-            text += cp932[++i];
-        } else if (byte == '\\' && i + 1 < cp932.size() && cp932[i + 1] == 'n') {
-            ++i;
+    const std::size_t size = cp932.size();
+    std::size_t runStart = 0;
+    std::size_t i = 0;
+    while (i < size) {
+        auto byte = static_cast<unsigned char>(cp932[i]);
+        if (IsCp932LeadByte(byte)) {
+            i += 2;
+        } else if (byte == '\\' && i + 1 < size && cp932[i + 1] == 'n') {
+            text.append(cp932, runStart, i - runStart);
             text += "\r\n";
+            i += 2;
+            runStart = i;
         } else {
-            text += byte;
+            ++i;
         }
     }
+    text.append(cp932, runStart, std::string_view::npos);
     return text;
 }
 

@@ -3,14 +3,9 @@
 // and bottom edges, so its width is Right − Left.
 
 #include <algorithm>
+#include "platform/Point.h"
 
 namespace vlz {
-
-struct TPoint {
-    int X = 0;
-    int Y = 0;
-    friend bool operator==(const TPoint&, const TPoint&) = default;
-};
 
 struct TRect {
     int Left = 0;

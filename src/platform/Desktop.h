@@ -4,15 +4,10 @@
 // implementation; tests install a double. Without one the cursor is at (0, 0), the double-click
 // time is 500 ms and a window is brought forward through its own BringToFront.
 
+#include "platform/Point.h"
 #include "platform/Window.h"
 
 namespace vlz {
-
-struct TPoint {
-    int X = 0;
-    int Y = 0;
-    friend bool operator==(const TPoint&, const TPoint&) = default;
-};
 
 class DesktopHook {
   public:

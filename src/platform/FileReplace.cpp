@@ -62,7 +62,10 @@ bool WriteAll(int descriptor, std::string_view bytes) {
 // A temporary file holds an exclusive lock for as long as its writer lives, so a temporary file
 // that can be locked was left by a writer that died mid-save, and goes.
 std::string TemporaryPrefix(const std::string& target) {
-    return "." + ExtractFileName(target) + ".~";
+    std::string prefix = ".";
+    prefix += ExtractFileName(target);
+    prefix += ".~";
+    return prefix;
 }
 
 void RemoveAbandonedTemporaries(const std::string& target) {

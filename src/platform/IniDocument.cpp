@@ -59,6 +59,20 @@ std::string QuoteIniValue(std::string_view value) {
     return std::string(value);
 }
 
+namespace {
+
+// GCC 12 warns falsely about chains of operator+ that start with a literal; these build lines.
+std::string Joined(std::string_view first, std::string_view second, std::string_view third) {
+    std::string joined;
+    joined.reserve(first.size() + second.size() + third.size());
+    joined += first;
+    joined += second;
+    joined += third;
+    return joined;
+}
+
+}  // namespace
+
 std::string_view UnquoteIniValue(std::string_view stored) {
     if (stored.size() >= 2 && IsQuote(stored.front()) && stored.back() == stored.front()) {
         return stored.substr(1, stored.size() - 2);
@@ -128,6 +142,7 @@ void TIniDocument::Parse(std::string_view bytes) {
     sections_.clear();
     sectionsByName_.clear();
     liveSectionsStale_ = true;
+    lastWritten_ = SIZE_MAX;
     sections_.push_back(Section{"", "", false, false, {}});
 
     std::size_t position = 0;
@@ -273,7 +288,8 @@ void TIniDocument::AppendLine(Section& section, Line line) {
 void TIniDocument::SetValue(std::string_view section, std::string_view key,
                             std::string_view value) {
     for (std::string_view text : {section, key, value}) {
-        if (text.find_first_of("\r\n") != std::string_view::npos) {
+        if (text.find('\n') != std::string_view::npos ||
+            text.find('\r') != std::string_view::npos) {
             throw std::invalid_argument("an INI name or value cannot hold a line break");
         }
     }
@@ -284,6 +300,12 @@ void TIniDocument::SetValue(std::string_view section, std::string_view key,
     }
     std::string stored = QuoteIniValue(value);
 
+    // Writes come section by section; the section of the previous write is checked first.
+    if (lastWritten_ < sections_.size() && !sections_[lastWritten_].erased &&
+        SameName(sections_[lastWritten_].name, section)) {
+        SetValueIn(sections_[lastWritten_], key, stored);
+        return;
+    }
     auto found = sectionsByName_.find(FoldCase(section));
     if (found == sectionsByName_.end()) {
         // A new section goes to the end, set off from what stands before it by a blank line.
@@ -297,19 +319,24 @@ void TIniDocument::SetValue(std::string_view section, std::string_view key,
         }
         std::size_t index = sections_.size();
         sections_.push_back(Section{std::string(section), FoldCase(section), true, false, {}});
-        AppendLine(sections_.back(), Line{"[" + std::string(section) + "]", CrLf});
-        sections_.back().lines.push_back(MakeLine(std::string(key) + "=" + stored, CrLf));
+        sections_.back().lines.reserve(16);  // room for a whole note without regrowing
+        AppendLine(sections_.back(), Line{Joined("[", section, "]"), CrLf});
+        sections_.back().lines.push_back(MakeLine(Joined(key, "=", stored), CrLf));
         sectionsByName_[sections_.back().folded].push_back(index);
         liveSectionsStale_ = true;
+        lastWritten_ = index;
         return;
     }
+    lastWritten_ = found->second.front();
+    SetValueIn(sections_[lastWritten_], key, stored);
+}
 
-    Section& target = sections_[found->second.front()];
+void TIniDocument::SetValueIn(Section& target, std::string_view key, const std::string& stored) {
     for (Line& line : target.lines) {
         if (line.IsKey() && SameName(line.Key(), key)) {
             if (line.RawValue() != stored) {
                 // The key keeps its place and its spelling.
-                line = MakeLine(std::string(line.Key()) + "=" + stored, line.ending);
+                line = MakeLine(Joined(line.Key(), "=", stored), line.ending);
             }
             return;
         }
@@ -324,7 +351,7 @@ void TIniDocument::SetValue(std::string_view section, std::string_view key,
         target.lines[insertAt - 1].ending = CrLf;
     }
     target.lines.insert(target.lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
-                        MakeLine(std::string(key) + "=" + stored, CrLf));
+                        MakeLine(Joined(key, "=", stored), CrLf));
 }
 
 void TIniDocument::EraseSection(std::string_view section) {

@@ -12,6 +12,7 @@
 // pair of double or single quotes reads without them.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,8 +40,9 @@ class TIniDocument {
     std::optional<std::string_view> ValueAt(std::size_t sectionPosition,
                                             std::string_view key) const;
 
-    // Sets a key, creating the section at the end of the document and the key at the end of its
-    // section when missing; an existing key keeps its place. A value that would not read back as
+    // Sets a key, creating the section at the end of the document (set off by a blank line) and
+    // the key after the last line of its section that is not blank; an existing key keeps its
+    // place. A value that would not read back as
     // itself (surrounding whitespace or quotes) is written inside a pair of double quotes. Names
     // and values that hold a line break are refused with std::invalid_argument, since they would
     // tear the line apart.
@@ -80,6 +82,7 @@ class TIniDocument {
     const Section* FindSection(std::string_view section) const;
     static const Line* FindKey(const Section& section, std::string_view key);
     void AppendLine(Section& section, Line line);
+    void SetValueIn(Section& target, std::string_view key, const std::string& stored);
     bool LastLineIsBlank() const;
 
     const std::vector<std::size_t>& LiveSections() const;
@@ -90,6 +93,7 @@ class TIniDocument {
     // Indexes of the sections with a header that are not erased, rebuilt after a change.
     mutable std::vector<std::size_t> liveSections_;
     mutable bool liveSectionsStale_ = true;
+    std::size_t lastWritten_ = SIZE_MAX;  // the section of the latest SetValue
 };
 
 // How a value is written so that reading it gives it back: wrapped in double quotes when it starts

@@ -26,11 +26,15 @@ xcb_atom_t InternAtom(xcb_connection_t* connection, const char* name) {
 }  // namespace
 
 void SetSkipTaskbar(QWidget& window) {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (x11 == nullptr) {
+    // The offscreen platform answers for X11 too, without a connection: only xcb has one.
+    if (qGuiApp == nullptr || QGuiApplication::platformName() != QLatin1String("xcb")) {
         return;
     }
-    xcb_connection_t* connection = x11->connection();
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
+    if (connection == nullptr) {
+        return;
+    }
     const auto id = static_cast<xcb_window_t>(window.winId());
     const xcb_atom_t state = InternAtom(connection, "_NET_WM_STATE");
     const std::array<xcb_atom_t, 2> wanted{InternAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),

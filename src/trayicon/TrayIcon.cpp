@@ -330,28 +330,28 @@ void TTrayIcon::SetBalloonTimeout(int seconds) {
         std::clamp(seconds, int{MinBalloonTimeout}, int{MaxBalloonTimeout}));
 }
 
-void TTrayIcon::SetOnBalloonShow(TNotifyEvent handler) {
+void TTrayIcon::SetOnBalloonShow(TTrayNotifyEvent handler) {
     FOnBalloonShow = std::move(handler);
     if (FOnBalloonShow) {
         WarnBalloonEvents();
     }
 }
 
-void TTrayIcon::SetOnBalloonHide(TNotifyEvent handler) {
+void TTrayIcon::SetOnBalloonHide(TTrayNotifyEvent handler) {
     FOnBalloonHide = std::move(handler);
     if (FOnBalloonHide) {
         WarnBalloonEvents();
     }
 }
 
-void TTrayIcon::SetOnBalloonTimeout(TNotifyEvent handler) {
+void TTrayIcon::SetOnBalloonTimeout(TTrayNotifyEvent handler) {
     FOnBalloonTimeout = std::move(handler);
     if (FOnBalloonTimeout) {
         WarnBalloonEvents();
     }
 }
 
-void TTrayIcon::SetOnBalloonClick(TNotifyEvent handler) {
+void TTrayIcon::SetOnBalloonClick(TTrayNotifyEvent handler) {
     FOnBalloonClick = std::move(handler);
     if (FOnBalloonClick) {
         WarnBalloonEvents();

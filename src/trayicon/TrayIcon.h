@@ -54,7 +54,7 @@ enum TTrayOperation {
     toHideIcon
 };
 
-using TNotifyEvent = std::function<void(QObject* Sender)>;
+using TTrayNotifyEvent = std::function<void(QObject* Sender)>;
 using TMouseEvent =
     std::function<void(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(QObject* Sender, TShiftState Shift, int X, int Y)>;
@@ -129,15 +129,15 @@ class TTrayIcon : public QObject {
     bool FormActiveByMouseup() const { return FFormActiveByMouseup; }
     void SetFormActiveByMouseup(bool value) { FFormActiveByMouseup = value; }
 
-    void SetOnClick(TNotifyEvent handler) { FOnClick = std::move(handler); }
-    void SetOnDblClick(TNotifyEvent handler) { FOnDblClick = std::move(handler); }
+    void SetOnClick(TTrayNotifyEvent handler) { FOnClick = std::move(handler); }
+    void SetOnDblClick(TTrayNotifyEvent handler) { FOnDblClick = std::move(handler); }
     void SetOnMouseDown(TMouseEvent handler) { FOnMouseDown = std::move(handler); }
     void SetOnMouseMove(TMouseMoveEvent handler) { FOnMouseMove = std::move(handler); }
     void SetOnMouseUp(TMouseEvent handler) { FOnMouseUp = std::move(handler); }
-    void SetOnBalloonShow(TNotifyEvent handler);
-    void SetOnBalloonHide(TNotifyEvent handler);
-    void SetOnBalloonTimeout(TNotifyEvent handler);
-    void SetOnBalloonClick(TNotifyEvent handler);
+    void SetOnBalloonShow(TTrayNotifyEvent handler);
+    void SetOnBalloonHide(TTrayNotifyEvent handler);
+    void SetOnBalloonTimeout(TTrayNotifyEvent handler);
+    void SetOnBalloonClick(TTrayNotifyEvent handler);
 
     // Shows the balloon that the Balloon properties describe (putting the icon up first when it
     // is hidden), or takes it down.
@@ -179,8 +179,8 @@ class TTrayIcon : public QObject {
     QPointer<QMenu> FRBPopupMenu;
     std::string FTipHelp;  // CP932
     bool FVisible = false;
-    TNotifyEvent FOnClick;
-    TNotifyEvent FOnDblClick;
+    TTrayNotifyEvent FOnClick;
+    TTrayNotifyEvent FOnDblClick;
     TMouseMoveEvent FOnMouseMove;
     TMouseEvent FOnMouseDown;
     TMouseEvent FOnMouseUp;
@@ -197,10 +197,10 @@ class TTrayIcon : public QObject {
     std::string FBalloonText;   // CP932
     TBalloonTimeout FBalloonTimeout = MinBalloonTimeout;
     TBalloonInfoIconFlag FBalloonIcon = biifNone;
-    TNotifyEvent FOnBalloonHide;
-    TNotifyEvent FOnBalloonTimeout;
-    TNotifyEvent FOnBalloonClick;
-    TNotifyEvent FOnBalloonShow;
+    TTrayNotifyEvent FOnBalloonHide;
+    TTrayNotifyEvent FOnBalloonTimeout;
+    TTrayNotifyEvent FOnBalloonClick;
+    TTrayNotifyEvent FOnBalloonShow;
     bool FFormActiveByMouseup = false;
 
     // The owner's or the application's icon, made into a TIcon when the own icon is empty.

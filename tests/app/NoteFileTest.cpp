@@ -108,18 +108,6 @@ TEST_F(NoteFileTest, MemosRoundTripExactlyWhateverTheirEdges) {
     }
 }
 
-TEST_F(NoteFileTest, ATypedBackslashNComesBackAsALineBreak) {
-    TNote note;
-    note.Memo = "a\\nb";
-    WriteNotes(Base(), {note});
-    EXPECT_EQ(ReadNotes(Base())[0].Memo, "a\r\nb");
-}
-
-TEST_F(NoteFileTest, CutsAStoredMemoTo2047Bytes) {
-    Store("VLZozed.ini", "[0]\r\nMemo=" + std::string(3000, 'm') + "\r\n");
-    EXPECT_EQ(ReadNotes(Base())[0].Memo, std::string(2047, 'm'));
-}
-
 TEST_F(NoteFileTest, KeepsSystemColoursAndRejectsImpossibleCharacterSets) {
     TNote note;
     note.BGColor = clBtnFace;

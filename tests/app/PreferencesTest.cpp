@@ -24,11 +24,6 @@ class PreferencesTest : public ::testing::Test {
     TemporaryFolder folder_;
 };
 
-TEST(PreferencesFileName, DropsTheExtensionAndAddsPref) {
-    EXPECT_EQ(PreferencesFileName("/opt/n/Notes.exe"), "/opt/n/Notes_pref.ini");
-    EXPECT_EQ(PreferencesFileName("/opt/n/VLZozed"), "/opt/n/VLZozed_pref.ini");
-}
-
 TEST_F(PreferencesTest, AMissingFileIsTheFirstStartWithDefaults) {
     TPreferences preferences = ReadPreferences(Base());
     EXPECT_EQ(preferences.MouseButtonMode, 0);

@@ -127,7 +127,11 @@ TEST(IniDocument, RefusesNamesAndValuesThatWouldTearTheFile) {
 TEST(IniDocument, ReadsManySectionsInFileOrder) {
     std::string bytes;
     for (int i = 0; i < 5000; ++i) {
-        bytes += "[" + std::to_string(i) + "]\r\nk=" + std::to_string(i * 2) + "\r\n";
+        bytes += '[';
+        bytes += std::to_string(i);
+        bytes += "]\r\nk=";
+        bytes += std::to_string(i * 2);
+        bytes += "\r\n";
     }
     TIniDocument document(bytes);
     ASSERT_EQ(document.SectionCount(), 5000u);

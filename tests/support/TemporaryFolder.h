@@ -9,8 +9,9 @@ namespace vlz::testing {
 
 class TemporaryFolder {
   public:
-    TemporaryFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vlz-test-XXXXXX").string();
+    TemporaryFolder() : TemporaryFolder(std::filesystem::temp_directory_path()) {}
+    explicit TemporaryFolder(const std::filesystem::path& root) {
+        std::string pattern = (root / "vlz-test-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) {
             std::abort();
         }

@@ -1,0 +1,28 @@
+#pragma once
+// One running copy per executable file name. The mark of a running instance is a global atom
+// named after the executable's file name; a second start finds it, brings the running instance's
+// application window to the front and ends before it touches any file.
+
+#include <string_view>
+
+#include "platform/GlobalAtom.h"
+
+namespace vlz {
+
+// The application window's class and title, by which the running instance is found.
+constexpr std::string_view ApplicationClassName = "TApplication";
+constexpr std::string_view ApplicationTitle = "Velloric付箋";
+
+// True when another instance runs (it has been brought forward) and this one must stop.
+// Otherwise `marker` holds the atom this instance must release at its end: the one it added, or
+// one that an instance which ended abnormally left behind. When the atom cannot be added,
+// "cannot register atom" is shown and the instance runs on without a marker (0).
+bool CheckPrevInstance(ATOM& marker, std::string_view executableFileName);
+
+// The same for the running executable.
+bool CheckPrevInstance(ATOM& marker);
+
+// Deletes the marker at the end of the run (nothing when it is 0) and clears it.
+void ReleaseInstanceMarker(ATOM& marker);
+
+}  // namespace vlz

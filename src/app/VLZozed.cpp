@@ -1,0 +1,71 @@
+// The program's main routine: one instance only, the four forms in order, the notes loaded, the
+// event loop, the instance marker released.
+
+#include <QTimer>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+
+#include "about/About.h"
+#include "app/Config.h"
+#include "app/Main.h"
+#include "notes/ZozedProp.h"
+#include "platform/ExecutablePath.h"
+#include "platform/MessageBox.h"
+#include "toolkit/Application.h"
+#include "toolkit/QtClipboard.h"
+#include "toolkit/QtDesktop.h"
+#include "toolkit/QtMessageBox.h"
+#include "toolkit/QtNotifyIconShell.h"
+#include "toolkit/Termination.h"
+
+int main(int argc, char** argv) {
+    using namespace vlz;
+    if (!PrepareDisplay()) {
+        return 1;
+    }
+    // Finding the running instance needs Qt's event machinery, not a window: a core application
+    // would do, but the second start must not touch any file, and creating the widgets
+    // application touches none either.
+    TApplication application(argc, argv);
+    QtMessageBoxHook messageBoxes;
+    MessageBoxHook* previousBoxes = InstallMessageBoxHook(&messageBoxes);
+
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    application.SetTitle("Velloric付箋");
+    PrepareDesktop(application);
+
+    QtDesktop desktop;
+    QtNotifyIconShell shell;
+    QtClipboardHook clipboard;
+    ClipboardHook* previousClipboard = InstallClipboardHook(&clipboard);
+
+    int status = 0;
+    {
+        auto mainForm = std::make_unique<TMainForm>(ExecutablePath());
+        application.SetMainForm(mainForm.get());
+        mainForm->RunCreate();
+        auto configForm = CreateForm<TConfigForm>(*mainForm);
+        auto propForm = CreateForm<TZozedPropForm>(*mainForm);
+        auto aboutForm = CreateForm<TVLZozedAboutForm>(*mainForm);
+        mainForm->ConfigForm = configForm.get();
+        mainForm->ZozedPropForm = propForm.get();
+        mainForm->VLZozedAboutForm = aboutForm.get();
+
+        TTerminationWatcher termination([&] { mainForm->Close(); });
+
+        Guarded([&] { mainForm->LoadAll(); });
+        status = application.Run();
+
+        mainForm->ConfigForm = nullptr;
+        mainForm->ZozedPropForm = nullptr;
+        mainForm->VLZozedAboutForm = nullptr;
+        aboutForm.reset();
+        propForm.reset();
+        configForm.reset();
+        mainForm.reset();
+    }
+    InstallClipboardHook(previousClipboard);
+    InstallMessageBoxHook(previousBoxes);
+    return status;
+}

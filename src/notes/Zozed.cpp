@@ -1,0 +1,342 @@
+#include "notes/Zozed.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QDateTime>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QWindow>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "app/Main.h"
+#include "characters/Sprite.h"
+#include "graphics/Bitmap.h"
+#include "notes/FramePicture.h"
+#include "notes/ZozedProp.h"
+#include "platform/MessageBox.h"
+#include "toolkit/Application.h"
+#include "toolkit/Image.h"
+#include "toolkit/Memo.h"
+#include "toolkit/PaintBox.h"
+#include "toolkit/Timer.h"
+#include "toolkit/X11Window.h"
+
+namespace vlz {
+
+namespace {
+
+constexpr int BoxLeft = 12;
+constexpr int BoxTop = 12;
+constexpr int BoxWidth = 68;
+constexpr int BoxHeight = 89;
+
+// Every note shows the same frame picture; it is drawn once.
+const TFramePicture& SharedFramePicture() {
+    static const TFramePicture picture = MakeFramePicture();
+    return picture;
+}
+
+void LoadFramePicture(TBitmap& bitmap) {
+    const TFramePicture& picture = SharedFramePicture();
+    bitmap.SetSize(TFramePicture::Width, TFramePicture::Height);
+    for (int y = 0; y < TFramePicture::Height; ++y) {
+        std::copy_n(picture.Pixels.data() + y * TFramePicture::Stride, TFramePicture::Stride,
+                    bitmap.ScanLine(y));
+    }
+}
+
+// The date-time epoch of the program's files and clocks.
+const QDate Epoch(1899, 12, 30);
+
+}  // namespace
+
+double Now() {
+    const QDateTime now = QDateTime::currentDateTime();
+    const double days = static_cast<double>(Epoch.daysTo(now.date()));
+    return days + now.time().msecsSinceStartOfDay() / 86'400'000.0;
+}
+
+std::string CreationText(double moment) {
+    const double wholeDays = std::floor(moment);
+    const QDate date = Epoch.addDays(static_cast<qint64>(wholeDays));
+    const auto milliseconds = static_cast<int>(std::lround((moment - wholeDays) * 86'400'000.0));
+    const QTime time = QTime::fromMSecsSinceStartOfDay(milliseconds % 86'400'000);
+    // The Japanese desktop's short date and long time formats.
+    QString text = date.toString(QStringLiteral("yyyy/MM/dd"));
+    if (time.hour() != 0 || time.minute() != 0 || time.second() != 0) {
+        text += QLatin1Char(' ') + time.toString(QStringLiteral("H:mm:ss"));
+    }
+    return text.toStdString();
+}
+
+TZozedForm::TZozedForm(TMainForm& MainForm)
+    : TForm(Qt::Tool | Qt::FramelessWindowHint),
+      FMainForm(MainForm),
+      FBuffer(std::make_unique<TBitmap>()) {
+    SetClientSize(ClientWidth, ClientHeight);
+    setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック")));
+
+    FrameImage = new TImage(this);
+    FrameImage->setGeometry(0, 0, ClientWidth, ClientHeight);
+    FrameImage->setCursor(Qt::PointingHandCursor);
+    LoadFramePicture(FrameImage->Picture());
+
+    PaintBox = new TPaintBox(this);
+    PaintBox->setGeometry(BoxLeft, BoxTop, BoxWidth, BoxHeight);
+    PaintBox->setCursor(Qt::PointingHandCursor);
+
+    Memo = new TMemo(this);
+    Memo->setGeometry(91, 17, 211, 79);
+    Memo->SetMaxLength(MemoLimit);
+    Memo->SetColor(clBlack);
+    TFont memoFont;
+    memoFont.Color = clWhite;
+    Memo->SetFont(memoFont);
+    Memo->setFocus();
+
+    Timer = new TTimer(this);
+    Timer->SetInterval(50);
+    Timer->SetOnTimer([this] { TimerTimer(); });
+
+    BuildPopupMenu();
+    FrameImage->SetPopupMenu(PopupMenu);
+    PaintBox->SetPopupMenu(PopupMenu);
+    FrameImage->SetOnMouseDown([this](QWidget* Sender, Qt::MouseButton Button,
+                                      Qt::MouseButtons Shift, int X,
+                                      int Y) { FrameImageMouseDown(Sender, Button, Shift, X, Y); });
+    PaintBox->SetOnMouseDown([this](QWidget* Sender, Qt::MouseButton Button, Qt::MouseButtons Shift,
+                                    int X,
+                                    int Y) { PaintBoxMouseDown(Sender, Button, Shift, X, Y); });
+    FrameImage->installEventFilter(this);
+    PaintBox->installEventFilter(this);
+}
+
+TZozedForm::~TZozedForm() {
+    // FormDestroy: the buffer goes with the window.
+    FBuffer.reset();
+}
+
+void TZozedForm::BuildPopupMenu() {
+    PopupMenu = new QMenu(this);
+    ZozedProp = PopupMenu->addAction(QStringLiteral("プロパティ(&P)"));
+    connect(ZozedProp, &QAction::triggered, this,
+            [this] { Guarded([this] { ZozedPropClick(); }); });
+    Close = PopupMenu->addAction(QStringLiteral("削除(&D)..."));
+    connect(Close, &QAction::triggered, this, [this] { Guarded([this] { CloseClick(); }); });
+    PopupMenu->addSeparator();
+    PopupMenu->addAction(FMainForm.NewAction);
+    PopupMenu->addSeparator();
+    PopupMenu->addAction(FMainForm.AboutAction);
+    QMenu* systemMenu = PopupMenu->addMenu(QStringLiteral("システムメニュー(&S)"));
+    systemMenu->addAction(FMainForm.HideAction);
+    systemMenu->addAction(FMainForm.ConfigAction);
+    systemMenu->addSeparator();
+    systemMenu->addAction(FMainForm.ExitAction);
+}
+
+void TZozedForm::FormCreate() {
+    FFrameCounter = 0;
+    FCreatedAt = Now();
+    SetCharacter(0);
+    Memo->Clear();
+    Memo->AddLine(CreationText(FCreatedAt));
+    Memo->AddLine("ここにメモを書き込めます.");
+    FBuffer->SetSize(BoxWidth, BoxHeight);
+}
+
+void TZozedForm::SetCharacter(int index) {
+    FCharacterIndex = index;
+    if (const TSprite* sprite = FMainForm.CharacterAt(index)) {
+        Timer->SetInterval(sprite->AnimationInterval);
+    }
+}
+
+TFont TZozedForm::MemoFont() const {
+    return Memo->Font();
+}
+
+void TZozedForm::SetMemoFont(const TFont& font) {
+    Memo->SetFont(font);
+}
+
+TColor TZozedForm::MemoBGColor() const {
+    return Memo->Color();
+}
+
+void TZozedForm::SetMemoBGColor(TColor color) {
+    Memo->SetColor(color);
+}
+
+void TZozedForm::TimerTimer() {
+    TSprite* sprite = FMainForm.CharacterAt(FCharacterIndex);
+    if (sprite == nullptr) {
+        return;
+    }
+    // Division truncating toward zero: a frame larger than the box gets negative offsets.
+    const int x = (BoxWidth - sprite->PatternWidth) / 2;
+    const int y = (BoxHeight - sprite->PatternHeight) / 2;
+    TCanvas& buffer = FBuffer->Canvas();
+    buffer.CopyRect(Rect(0, 0, BoxWidth, BoxHeight), FrameImage->Picture().Canvas(),
+                    Bounds(BoxLeft, BoxTop, BoxWidth, BoxHeight));
+    const int count = sprite->PatternCount > 0 ? sprite->PatternCount : 1;
+    sprite->DrawFrame(buffer, x, y, FFrameCounter % count);
+    PaintBox->Canvas().CopyRect(Rect(0, 0, BoxWidth, BoxHeight), buffer,
+                                Rect(0, 0, BoxWidth, BoxHeight));
+    // The counter only grows; past the largest value it starts again from 0 rather than going
+    // negative, which would give negative frame numbers.
+    FFrameCounter = FFrameCounter == std::numeric_limits<int>::max() ? 0 : FFrameCounter + 1;
+}
+
+void TZozedForm::FrameImageMouseDown(QWidget* Sender, Qt::MouseButton Button,
+                                     Qt::MouseButtons Shift, int X, int Y) {
+    DragWindow(Sender, Button, Shift, X, Y);
+}
+
+void TZozedForm::PaintBoxMouseDown(QWidget* Sender, Qt::MouseButton Button, Qt::MouseButtons Shift,
+                                   int X, int Y) {
+    DragWindow(Sender, Button, Shift, X, Y);
+}
+
+void TZozedForm::DragWindow(QWidget* Sender, Qt::MouseButton /*Button*/, Qt::MouseButtons Shift,
+                            int X, int Y) {
+    if (!(Shift & Qt::LeftButton)) {
+        return;
+    }
+    FDragSender = Sender;
+    FDragPress = QPoint(X, Y);
+    FDragPressGlobal = QCursor::pos();
+    FDragWindowStart = pos();
+    FManualDrag = false;
+}
+
+bool TZozedForm::eventFilter(QObject* watched, QEvent* event) {
+    if (FDragSender.isNull() || watched != FDragSender.data()) {
+        return TForm::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::MouseButtonRelease) {
+        FDragSender.clear();
+        FManualDrag = false;
+        return false;
+    }
+    if (event->type() != QEvent::MouseMove) {
+        return TForm::eventFilter(watched, event);
+    }
+    auto* move = static_cast<QMouseEvent*>(event);
+    const QPoint global = move->globalPosition().toPoint();
+    if (!(move->buttons() & Qt::LeftButton)) {
+        FDragSender.clear();
+        FManualDrag = false;
+        return false;
+    }
+    if (FManualDrag) {
+        this->move(FDragWindowStart + (global - FDragPressGlobal));
+        return true;
+    }
+    if ((global - FDragPressGlobal).manhattanLength() < QApplication::startDragDistance()) {
+        return true;
+    }
+    QWidget* sender = FDragSender.data();
+    if (windowHandle() != nullptr && windowHandle()->startSystemMove()) {
+        FDragSender.clear();
+        // The window system's move loop takes the button's release; the control that was pressed
+        // sees the end of its press here, at the press position.
+        const QPointF local = sender->mapTo(this, FDragPress);
+        QMouseEvent release(QEvent::MouseButtonRelease, local, local + QPointF(pos()),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(windowHandle(), &release);
+        return true;
+    }
+    // No move loop on this platform: follow the pointer ourselves.
+    FManualDrag = true;
+    this->move(FDragWindowStart + (global - FDragPressGlobal));
+    return true;
+}
+
+void TZozedForm::CloseClick() {
+    const int answer = ShowMessageBox("付箋を削除してもよろしいですか？", "削除の確認",
+                                      MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
+    if (answer == IDOK) {
+        FMainForm.RemoveNote(this);
+    }
+}
+
+void TZozedForm::ZozedPropClick() {
+    if (TZozedPropForm* dialog = FMainForm.ZozedPropForm) {
+        dialog->TargetNote = this;
+        dialog->ShowModal();
+    }
+}
+
+void TZozedForm::BeforeShow() {
+    SetSkipTaskbar(*this);
+    KeepOnScreen();
+}
+
+void TZozedForm::FormShow() {
+    Timer->SetEnabled(true);
+}
+
+void TZozedForm::FormHide() {
+    Timer->SetEnabled(false);
+}
+
+void TZozedForm::FormClose(TCloseAction& Action) {
+    if (FMainForm.IsNote(this)) {
+        Action = TCloseAction::caNone;
+    }
+}
+
+void TZozedForm::SetStoredPosition(int left, int top) {
+    SetLeft(left);
+    SetTop(top);
+    FStoredPosition = QPoint(left, top);
+    FShownAt.reset();
+}
+
+QPoint TZozedForm::SavedPosition() const {
+    // A note shown elsewhere because its place lies off every screen keeps its place in the file
+    // until the user moves it.
+    if (FShownAt && pos() == *FShownAt) {
+        return FStoredPosition;
+    }
+    return pos();
+}
+
+void TZozedForm::KeepOnScreen() {
+    if (!PositionSet()) {
+        return;
+    }
+    const QRect frame(pos(), QSize(ClientWidth, ClientHeight));
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.isEmpty()) {
+        return;
+    }
+    QScreen* nearest = nullptr;
+    qint64 bestDistance = std::numeric_limits<qint64>::max();
+    for (QScreen* screen : screens) {
+        const QRect area = screen->geometry();
+        if (area.intersects(frame)) {
+            return;
+        }
+        const qint64 dx = std::max({area.left() - frame.right(), frame.left() - area.right(), 0});
+        const qint64 dy = std::max({area.top() - frame.bottom(), frame.top() - area.bottom(), 0});
+        const qint64 distance = dx * dx + dy * dy;
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            nearest = screen;
+        }
+    }
+    const QRect area = nearest->availableGeometry();
+    const int left = std::clamp(frame.left(), area.left(),
+                                std::max(area.left(), area.right() - ClientWidth + 1));
+    const int top =
+        std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() - ClientHeight + 1));
+    move(left, top);
+    FShownAt = QPoint(left, top);
+}
+
+}  // namespace vlz

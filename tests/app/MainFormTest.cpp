@@ -1,0 +1,255 @@
+// The controller's rules, on the offscreen platform with a recording notification area and a
+// program folder of its own.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QMenu>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "app/Main.h"
+#include "app/NoteFile.h"
+#include "app/Preferences.h"
+#include "characters/Sprite.h"
+#include "notes/Zozed.h"
+#include "platform/NotifyIcon.h"
+#include "support/QtApplication.h"
+#include "support/TemporaryFolder.h"
+#include "toolkit/Memo.h"
+#include "toolkit/ScriptedMessageBoxes.h"
+#include "toolkit/Timer.h"
+#include "trayicon/TrayIcon.h"
+
+namespace vlz {
+namespace {
+
+class RecordingShell : public NotifyIconShell {
+  public:
+    RecordingShell() : FPrevious(InstallNotifyIconShell(this)) {}
+    ~RecordingShell() override { InstallNotifyIconShell(FPrevious); }
+
+    bool NotifyIcon(unsigned message, const NOTIFYICONDATA& data) override {
+        Calls.push_back({message, data});
+        return true;
+    }
+    std::uint16_t ShellMajorVersion() override { return 6; }
+    TSystemVersion SystemVersion() override { return {6, 1}; }
+
+    // Delivers a mouse message of the last registered icon, as the notification area does.
+    void Deliver(unsigned mouseMessage) {
+        const NOTIFYICONDATA& data = Calls.front().second;
+        SendMessage(data.hWnd, data.uCallbackMessage, data.uID, static_cast<LPARAM>(mouseMessage));
+    }
+
+    std::vector<std::pair<unsigned, NOTIFYICONDATA>> Calls;
+
+  private:
+    NotifyIconShell* FPrevious;
+};
+
+std::string BundledPackage(const char* name) {
+    return std::string(VLZ_BINARY_DIR) + "/app/" + name;
+}
+
+class MainFormTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testing::TestApplication().SetTitle("Velloric付箋");
+        std::filesystem::copy_file(BundledPackage("Tobble.vlf"), Folder / "Tobble.vlf");
+        std::filesystem::copy_file(BundledPackage("Kerro.vlf"), Folder / "Kerro.vlf");
+    }
+    void TearDown() override {
+        if (Main) {
+            Main.reset();
+        }
+        QCoreApplication::processEvents();
+    }
+
+    TMainForm& Start() {
+        Main = std::make_unique<TMainForm>(Folder / "VLZozed");
+        Main->RunCreate();
+        Main->LoadAll();
+        return *Main;
+    }
+
+    HICON TrayIconHandle() const { return Main->TrayIcon->Icon().Handle(); }
+
+    testing::TemporaryFolder Folder;
+    testing::ScriptedMessageBoxes Boxes;
+    RecordingShell Shell;
+    std::unique_ptr<TMainForm> Main;
+};
+
+TEST_F(MainFormTest, FirstStartMakesOneNewNoteWithTheCreationLines) {
+    TMainForm& main = Start();
+    EXPECT_TRUE(main.Loaded);
+    EXPECT_EQ(main.BootCount, 1);
+    ASSERT_EQ(main.Notes.size(), 1u);
+    const std::string memo = main.Notes[0]->Memo->Text();
+    EXPECT_NE(memo.find("\r\nここにメモを書き込めます."), std::string::npos);
+    EXPECT_EQ(memo.rfind(CreationText(main.Notes[0]->CreatedAt()), 0), 0u);
+}
+
+TEST_F(MainFormTest, HideToggleFollowsTheFirstNoteAlone) {
+    TMainForm& main = Start();
+    main.NewActionExecute();
+    ASSERT_EQ(main.Notes.size(), 2u);
+    main.Notes[1]->Hide();  // visibility differs: the first note decides
+    main.HideActionExecute();
+    EXPECT_FALSE(main.Notes[0]->Visible());
+    EXPECT_FALSE(main.Notes[1]->Visible());
+    EXPECT_EQ(TrayIconHandle(), main.HideIconImage.Handle());
+
+    main.Notes[1]->Show();
+    main.HideActionExecute();
+    EXPECT_TRUE(main.Notes[0]->Visible());
+    EXPECT_TRUE(main.Notes[1]->Visible());
+    EXPECT_EQ(TrayIconHandle(), main.ShowIconImage.Handle());
+}
+
+TEST_F(MainFormTest, NewNoteShowsHiddenNotesAndComesLast) {
+    TMainForm& main = Start();
+    TZozedForm* first = main.Notes[0];
+    main.HideAllNotes();
+    main.NewActionExecute();
+    ASSERT_EQ(main.Notes.size(), 2u);
+    EXPECT_EQ(main.Notes[0], first);
+    EXPECT_TRUE(first->Visible());
+    EXPECT_TRUE(main.Notes[1]->Visible());
+    EXPECT_EQ(TrayIconHandle(), main.ShowIconImage.Handle());
+}
+
+TEST_F(MainFormTest, DeletingTheOnlyNoteLeavesNothingToToggle) {
+    TMainForm& main = Start();
+    Boxes.Answers = {IDCANCEL};
+    main.Notes[0]->CloseClick();
+    ASSERT_EQ(main.Notes.size(), 1u);
+    EXPECT_EQ(Boxes.Boxes.back().Text, "付箋を削除してもよろしいですか？");
+    EXPECT_EQ(Boxes.Boxes.back().Caption, "削除の確認");
+    EXPECT_EQ(Boxes.Boxes.back().Flags, 0x121u);
+
+    Boxes.Answers = {IDOK};
+    main.Notes[0]->CloseClick();
+    EXPECT_TRUE(main.Notes.empty());
+    const HICON before = TrayIconHandle();
+    main.HideActionExecute();
+    EXPECT_EQ(TrayIconHandle(), before);
+
+    main.SaveAll();
+    EXPECT_TRUE(ReadNotes(main.ExecutablePath()).empty());
+}
+
+TEST_F(MainFormTest, ListedNoteRefusesToClose) {
+    TMainForm& main = Start();
+    TZozedForm* note = main.Notes[0];
+    EXPECT_FALSE(note->TForm::Close());  // the note's Close is its menu item
+    EXPECT_TRUE(note->Visible());
+}
+
+TEST_F(MainFormTest, ModeChangesRewireTheTrayAtOnce) {
+    TMainForm& main = Start();
+    EXPECT_EQ(main.TrayIcon->LBPopupMenu(), main.PopupMenu);
+    EXPECT_EQ(main.TrayIcon->RBPopupMenu(), nullptr);
+    Shell.Deliver(WM_RBUTTONDOWN);
+    EXPECT_FALSE(main.Notes[0]->Visible());
+    Shell.Deliver(WM_RBUTTONDOWN);
+    EXPECT_TRUE(main.Notes[0]->Visible());
+
+    main.SetMouseButtonMode(5);  // any mode but 0 behaves as 1
+    EXPECT_EQ(main.TrayIcon->LBPopupMenu(), nullptr);
+    EXPECT_EQ(main.TrayIcon->RBPopupMenu(), main.PopupMenu);
+    Shell.Deliver(WM_LBUTTONDOWN);
+    EXPECT_FALSE(main.Notes[0]->Visible());
+    Shell.Deliver(WM_MBUTTONDOWN);
+    EXPECT_FALSE(main.Notes[0]->Visible());
+}
+
+TEST_F(MainFormTest, AutoBackupIntervalProgramsTheTimer) {
+    TMainForm& main = Start();
+    main.SetAutoBackupInterval(0);
+    EXPECT_FALSE(main.Timer->Active());
+    main.SetAutoBackupInterval(1);
+    EXPECT_TRUE(main.Timer->Active());
+    EXPECT_EQ(main.Timer->Interval(), 60000);
+    main.SetAutoBackupInterval(5);
+    EXPECT_EQ(main.Timer->Interval(), 300000);
+    main.SetAutoBackupInterval(40000);  // beyond a 32-bit millisecond count
+    EXPECT_EQ(main.Timer->Interval(), 35791 * 60000);
+    EXPECT_EQ(main.AutoBackupInterval, 40000);
+}
+
+TEST_F(MainFormTest, CharacterOutsideTheCatalogueDrawsAndSavesAsTheFirst) {
+    TMainForm& main = Start();
+    TZozedForm* note = main.Notes[0];
+    note->SetCharacter(99);
+    EXPECT_EQ(note->CharacterIndex(), 99);
+    note->TimerTimer();  // draws the first character without failing
+    main.DefaultCharacter = -1;
+    main.SaveAll();
+    const std::string first = main.CharacterAt(0)->Name;
+    EXPECT_EQ(ReadNotes(main.ExecutablePath())[0].Character, first);
+    EXPECT_EQ(ReadPreferences(main.ExecutablePath()).DefaultCharacter, first);
+}
+
+TEST_F(MainFormTest, StoredNotesComeBackInOrderWithTheirValues) {
+    TNote stored;
+    stored.Memo = "一行目\r\n二行目";
+    stored.WindowLeft = 40;
+    stored.WindowTop = 50;
+    stored.BGColor = 0x123456;
+    stored.Character = "no such character";
+    WriteNotes((Folder / "VLZozed"), {stored, TNote{}});
+    TPreferences preferences;
+    preferences.BootCount = 4;
+    WritePreferences((Folder / "VLZozed"), preferences);
+
+    TMainForm& main = Start();
+    ASSERT_EQ(main.Notes.size(), 2u);
+    EXPECT_EQ(main.BootCount, 5);
+    EXPECT_EQ(main.Notes[0]->Memo->Text(), stored.Memo);
+    EXPECT_EQ(main.Notes[0]->SavedPosition(), QPoint(40, 50));
+    EXPECT_EQ(main.Notes[0]->Memo->Color(), 0x123456);
+    EXPECT_EQ(main.Notes[0]->CharacterIndex(), 0);
+}
+
+TEST_F(MainFormTest, SaveErrorIsShownAndTheCloseWaits) {
+    TMainForm& main = Start();
+    // A folder where the note file should be: no file can be written over it.
+    std::filesystem::create_directory(Folder / "VLZozed.ini");
+    const std::size_t before = Boxes.Boxes.size();
+    EXPECT_FALSE(main.Close());
+    EXPECT_TRUE(std::filesystem::is_directory(Folder / "VLZozed.ini"));
+    ASSERT_EQ(Boxes.Boxes.size(), before + 1);
+    EXPECT_NE(Boxes.Boxes.back().Text.find("に書き込めません"), std::string::npos);
+    EXPECT_EQ(Boxes.Boxes.back().Flags & MB_ICONMASK, MB_ICONERROR);
+}
+
+TEST_F(MainFormTest, NoPackageShowsTheFatalMessageAndNothingIsSaved) {
+    std::filesystem::remove(Folder / "Tobble.vlf");
+    std::filesystem::remove(Folder / "Kerro.vlf");
+    TMainForm& main = Start();
+    EXPECT_FALSE(main.Loaded);
+    ASSERT_FALSE(Boxes.Boxes.empty());
+    EXPECT_EQ(Boxes.Boxes.front().Text, "キャラクターファイルを読み込めません。起動を中止します。");
+    EXPECT_EQ(main.CharacterCount(), 1);
+    EXPECT_TRUE(main.Close());
+    EXPECT_FALSE(std::filesystem::exists(Folder / "VLZozed.ini"));
+    EXPECT_FALSE(std::filesystem::exists(Folder / "VLZozed_pref.ini"));
+}
+
+TEST_F(MainFormTest, AnimationContinuesFromWhereHidingStoppedIt) {
+    TMainForm& main = Start();
+    TZozedForm* note = main.Notes[0];
+    note->TimerTimer();
+    note->TimerTimer();
+    main.HideAllNotes();
+    EXPECT_FALSE(note->Timer->Active());
+    main.ShowAllNotes();
+    EXPECT_TRUE(note->Timer->Active());
+    EXPECT_EQ(note->FrameCounter(), 2);
+}
+
+}  // namespace
+}  // namespace vlz
