@@ -22,10 +22,10 @@ QLabel* NewLabel(QWidget* parent, const char* caption, int left, int top, int wi
 
 }  // namespace
 
-TVLZozedAboutForm::TVLZozedAboutForm(TCharacterCatalogue& Catalogue)
+TVLZozedAboutForm::TVLZozedAboutForm(TDialogCharacters& Characters)
     : TForm(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
             Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      FCatalogue(Catalogue) {
+      FCatalogue(Characters) {
     SetCaption("Velloric付箋について");
     SetClientSize(349, 162);
     setFont(DesignFont("MS UI Gothic"));

@@ -23,7 +23,7 @@ inline constexpr const char* HomePageAddress = "http://vlzozed.example.org/";
 class TVLZozedAboutForm : public TForm {
     Q_OBJECT
   public:
-    explicit TVLZozedAboutForm(TCharacterCatalogue& Catalogue);
+    explicit TVLZozedAboutForm(TDialogCharacters& Characters);
 
     // Animation ticks since the dialog was last shown.
     std::int32_t FrameCounter = 0;
@@ -54,7 +54,7 @@ class TVLZozedAboutForm : public TForm {
     void Button1Click();
     void Button2Click();
 
-    TCharacterCatalogue& FCatalogue;
+    TDialogCharacters& FCatalogue;
 };
 
 }  // namespace vlz

@@ -10,11 +10,11 @@
 
 namespace vlz {
 
-// The character catalogue, by index. An index outside the catalogue stands for its first
-// character, as the controller's CharacterAt resolves it.
-class TCharacterCatalogue {
+// The character catalogue as the dialogs read it, by index. An index outside the catalogue stands
+// for its first character, as the controller's CharacterAt resolves it.
+class TDialogCharacters {
   public:
-    virtual ~TCharacterCatalogue() = default;
+    virtual ~TDialogCharacters() = default;
     virtual int CharacterCount() const = 0;
     virtual std::string CharacterName(int index) const = 0;
     virtual int CharacterPatternCount(int index) const = 0;
@@ -25,7 +25,7 @@ class TCharacterCatalogue {
 };
 
 // The controller, as the dialogs see it.
-class TDialogController : public TCharacterCatalogue {
+class TDialogController : public TDialogCharacters {
   public:
     // The tray's mouse-button mode as it stands, and its change (which rewires the tray at once).
     virtual int CurrentMouseButtonMode() const = 0;

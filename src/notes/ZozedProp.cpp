@@ -9,8 +9,8 @@
 #include <QSignalBlocker>
 
 #include "toolkit/DialogSupport.h"
+#include "toolkit/FontMapping.h"
 #include "toolkit/PreviewBox.h"
-#include "toolkit/QtFont.h"
 
 namespace vlz {
 

@@ -2,7 +2,7 @@
 
 #include <QColorDialog>
 
-#include "toolkit/QtFont.h"
+#include "toolkit/FontMapping.h"
 
 namespace vlz {
 

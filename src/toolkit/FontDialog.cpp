@@ -16,7 +16,7 @@
 #include <QVBoxLayout>
 
 #include "platform/MessageBox.h"
-#include "toolkit/QtFont.h"
+#include "toolkit/FontMapping.h"
 
 namespace vlz {
 namespace {

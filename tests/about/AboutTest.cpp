@@ -13,8 +13,8 @@
 #include "platform/Random.h"
 #include "support/FakeDialogHost.h"
 #include "support/QtApplication.h"
+#include "toolkit/FontMapping.h"
 #include "toolkit/PreviewBox.h"
-#include "toolkit/QtFont.h"
 
 namespace vlz {
 namespace {

@@ -12,8 +12,8 @@
 
 #include "support/FakeDialogHost.h"
 #include "support/QtApplication.h"
+#include "toolkit/FontMapping.h"
 #include "toolkit/PreviewBox.h"
-#include "toolkit/QtFont.h"
 
 namespace vlz {
 namespace {
@@ -70,7 +70,7 @@ TEST_F(ZozedProp, ShowsTheNotesCharacterAnimatingAndItsFontInThePreview) {
     EXPECT_FALSE(form_.DefaultCheckBox->isChecked());
 
     EXPECT_EQ(form_.FontPrevPanel->text(), "Noto Sans CJK JP 9pt");
-    EXPECT_EQ(form_.FontPrevPanel->font().pointSize(), 9);
+    EXPECT_EQ(form_.FontPrevPanel->font().pixelSize(), 12) << "9 points at 96 dots per inch";
     EXPECT_EQ(form_.FontPrevPanel->palette().color(QPalette::Window), QColor(0, 64, 0));
     EXPECT_EQ(form_.FontPrevPanel->palette().color(QPalette::WindowText), QColor(255, 255, 0));
 

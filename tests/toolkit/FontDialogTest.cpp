@@ -11,10 +11,10 @@
 #include <QListWidget>
 #include <QTimer>
 
-#include "support/QtApplication.h"
 #include "platform/MessageBox.h"
+#include "support/QtApplication.h"
 #include "toolkit/ColorDialog.h"
-#include "toolkit/QtFont.h"
+#include "toolkit/FontMapping.h"
 
 namespace vlz {
 namespace {
