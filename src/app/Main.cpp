@@ -77,7 +77,7 @@ TMainForm::TMainForm(std::string ExecutablePath)
         tray.SetLBPopupMenu(PopupMenu);
         tray.SetTipHelp(Title);
         tray.SetBalloonIcon(biifNone);
-        tray.SetOnMouseDown([this](QObject* Sender, TMouseButton Button, TShiftState Shift, int X,
+        tray.SetOnMouseDown([this](TObject& Sender, TMouseButton Button, TShiftState Shift, int X,
                                    int Y) { TrayIconMouseDown(Sender, Button, Shift, X, Y); });
     });
     TrayIcon->Loaded();
