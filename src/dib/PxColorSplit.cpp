@@ -1,5 +1,6 @@
 #include "dib/PxColorSplit.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <utility>
@@ -101,58 +102,76 @@ int ShiftOf(TPxSplitAxis axis) {
     return axis == saRed ? 16 : axis == saGreen ? 8 : 0;
 }
 
-// The state of one SplitPixels run. Each level partitions its parts out of one buffer into the
-// other at the same place, so the next level reads what this one wrote.
+// Some of the pixels of one colour box: those whose channels lie within the bounds.
+struct TBoxPart {
+    std::uint32_t Box;
+    std::uint8_t Lowest[3];  // red, green, blue; the bounds are the members' own extremes
+    std::uint8_t Highest[3];
+    TSums Sums;
+};
+
+// The lowest value of each channel in a box: the bits its number keeps.
+inline void BoxBase(std::uint32_t box, std::uint32_t (&base)[3]) {
+    base[saRed] = (box >> 11) * 8;
+    base[saGreen] = ((box >> 5) & 0x3F) * 4;
+    base[saBlue] = (box & 0x1F) * 8;
+}
+
+// Collects the pixels of a box that lie within `within`'s bounds (all of the box when null) into
+// one or two parts: with an axis, those with a value ≤ `threshold` on it go to `low`, the others
+// to `high`; without one (`axis` = saLeaf) all go to `low`.
+void ScanBox(const TPxBoxedPixels& pixels, std::uint32_t box, const TBoxPart* within,
+             TPxSplitAxis axis, std::uint32_t threshold, TBoxPart& low, TBoxPart& high) {
+    std::uint32_t base[3];
+    BoxBase(box, base);
+    TBoxPart* side[2] = {&low, &high};
+    for (TBoxPart* part : side) {
+        *part = TBoxPart{box, {255, 255, 255}, {0, 0, 0}, {}};
+    }
+    const std::uint8_t* code = pixels.Codes.get() + pixels.Start[box];
+    const std::uint8_t* end = pixels.Codes.get() + pixels.Start[box + 1];
+    for (; code != end; ++code) {
+        const std::uint32_t value[3] = {base[saRed] + (*code >> 5),
+                                        base[saGreen] + ((*code >> 3) & 3),
+                                        base[saBlue] + (*code & 7)};
+        if (within != nullptr) {
+            bool inside = true;
+            for (int c = 0; c < 3; ++c) {
+                inside = inside && value[c] >= within->Lowest[c] && value[c] <= within->Highest[c];
+            }
+            if (!inside) {
+                continue;
+            }
+        }
+        TBoxPart& part = *side[axis != saLeaf && value[axis] > threshold];
+        part.Sums.Add(1, value[saRed], value[saGreen], value[saBlue]);
+        for (int c = 0; c < 3; ++c) {
+            part.Lowest[c] = std::min(part.Lowest[c], static_cast<std::uint8_t>(value[c]));
+            part.Highest[c] = std::max(part.Highest[c], static_cast<std::uint8_t>(value[c]));
+        }
+    }
+}
+
+TSums& operator+=(TSums& total, const TSums& part) {
+    total.Weight += part.Weight;
+    for (int c = 0; c < 3; ++c) {
+        total.Sum[c] += part.Sum[c];
+        total.Squares[c] += part.Squares[c];
+    }
+    return total;
+}
+
+// The state of one SplitPixels run.
 struct TPixelSplit {
     int Depth;
+    const TPxBoxedPixels& Pixels;
     TPxPaletteBuilder& Palette;
     TPxSplitTree& Tree;
     const TPxProgressCallback& Progress;
 
-    // Copies [lo, hi) of `from` into `to`, the pixels whose channel at `shift` is ≤ `threshold`
-    // to the front and the others to the back; returns where the high part starts and the sums
-    // of the low part. Free of branches and of loads that wait for stores, since the side a
-    // pixel falls on is as good as random.
-    static std::int64_t Partition(const TPxPackedPixel* from, TPxPackedPixel* to, std::int64_t lo,
-                                  std::int64_t hi, int shift, std::uint32_t threshold, TSums& low) {
-        std::uint64_t weight = 0, red = 0, green = 0, blue = 0;
-        std::uint64_t redSquares = 0, greenSquares = 0, blueSquares = 0;
-        std::int64_t front = lo;
-        std::int64_t back = hi - 1;
-        for (std::int64_t i = lo; i < hi; ++i) {
-            const TPxPackedPixel pixel = from[i];
-            const std::uint32_t isLow = ((pixel >> shift) & 0xFF) <= threshold;
-            // Both slots lie in the part of `to` not yet filled; the one not kept is written
-            // again later.
-            to[front] = pixel;
-            to[back] = pixel;
-            front += isLow;
-            back -= 1 - isLow;
-            const std::uint32_t mask = 0u - isLow;
-            const std::uint32_t r = (pixel >> 16) & mask & 0xFF;
-            const std::uint32_t g = (pixel >> 8) & mask & 0xFF;
-            const std::uint32_t b = pixel & mask & 0xFF;
-            weight += isLow;
-            red += r;
-            green += g;
-            blue += b;
-            redSquares += r * r;
-            greenSquares += g * g;
-            blueSquares += b * b;
-        }
-        low.Weight = weight;
-        low.Sum[saRed] = red;
-        low.Sum[saGreen] = green;
-        low.Sum[saBlue] = blue;
-        low.Squares[saRed] = redSquares;
-        low.Squares[saGreen] = greenSquares;
-        low.Squares[saBlue] = blueSquares;
-        return front;
-    }
-
-    void Split(std::int64_t lo, std::int64_t hi, int level, std::int32_t nodeIndex,
-               const TSums& sums, TPxPackedPixel* from, TPxPackedPixel* to) {
-        if (lo == hi) {
+    void Split(const std::vector<TBoxPart>& parts, int level, std::int32_t nodeIndex,
+               const TSums& sums) {
+        if (parts.empty()) {
             SkipEmptyPart(level, Depth, Progress);
             return;
         }
@@ -168,9 +187,25 @@ struct TPixelSplit {
         }
         const TPxSplitAxis axis = ChooseAxis(statistics);
         const long double mean = statistics.Mean[axis];
+        // Whole numbers are ≤ the mean exactly when they are ≤ its floor.
+        const auto threshold = static_cast<std::uint32_t>(std::floor(mean));
+
+        std::vector<TBoxPart> lowParts, highParts;
         TSums low;
-        const std::int64_t middle = Partition(from, to, lo, hi, ShiftOf(axis),
-                                              static_cast<std::uint32_t>(std::floor(mean)), low);
+        for (const TBoxPart& part : parts) {
+            if (part.Highest[axis] <= threshold) {
+                lowParts.push_back(part);
+                low += part.Sums;
+            } else if (part.Lowest[axis] > threshold) {
+                highParts.push_back(part);
+            } else {
+                TBoxPart lowPart, highPart;
+                ScanBox(Pixels, part.Box, &part, axis, threshold, lowPart, highPart);
+                lowParts.push_back(lowPart);
+                low += lowPart.Sums;
+                highParts.push_back(highPart);
+            }
+        }
         const TSums high = sums - low;
 
         node.Axis = axis;
@@ -180,10 +215,10 @@ struct TPixelSplit {
         // taking the higher values.
         const std::int32_t highChild = Tree.Count++;
         node.HighChild = highChild;
-        Split(middle, hi, level + 1, highChild, high, to, from);
+        Split(highParts, level + 1, highChild, high);
         const std::int32_t lowChild = Tree.Count++;
         node.LowChild = lowChild;
-        Split(lo, middle, level + 1, lowChild, low, to, from);
+        Split(lowParts, level + 1, lowChild, low);
     }
 };
 
@@ -230,33 +265,22 @@ void SplitCells(std::int32_t lo, std::int32_t hi, int level, int depth, TPxColor
     SplitCells(lo, i, level + 1, depth, cells, palette, progress);
 }
 
-void SplitPixels(std::int64_t count, int depth, TPxPackedPixel* pixels, TPxPaletteBuilder& palette,
+void SplitPixels(const TPxBoxedPixels& pixels, int depth, TPxPaletteBuilder& palette,
                  TPxSplitTree& tree, const TPxProgressCallback& progress) {
-    std::uint64_t red = 0, green = 0, blue = 0, redSquares = 0, greenSquares = 0, blueSquares = 0;
-    for (std::int64_t i = 0; i < count; ++i) {
-        const TPxPackedPixel pixel = pixels[i];
-        const std::uint32_t r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
-        red += r;
-        green += g;
-        blue += b;
-        redSquares += r * r;
-        greenSquares += g * g;
-        blueSquares += b * b;
-    }
+    std::vector<TBoxPart> parts;
     TSums sums;
-    sums.Weight = static_cast<std::uint64_t>(count);
-    sums.Sum[saRed] = red;
-    sums.Sum[saGreen] = green;
-    sums.Sum[saBlue] = blue;
-    sums.Squares[saRed] = redSquares;
-    sums.Squares[saGreen] = greenSquares;
-    sums.Squares[saBlue] = blueSquares;
-    // Not zeroed: every level writes its whole range before the next one reads it.
-    const auto other =
-        std::make_unique_for_overwrite<TPxPackedPixel[]>(static_cast<std::size_t>(count));
+    for (std::uint32_t box = 0; box + 1 < pixels.Start.size(); ++box) {
+        if (pixels.Start[box] == pixels.Start[box + 1]) {
+            continue;
+        }
+        TBoxPart whole, none;
+        ScanBox(pixels, box, nullptr, saLeaf, 0, whole, none);
+        parts.push_back(whole);
+        sums += whole.Sums;
+    }
     tree.Count = 1;
-    TPixelSplit split{depth, palette, tree, progress};
-    split.Split(0, count, 0, 0, sums, pixels, other.get());
+    TPixelSplit split{depth, pixels, palette, tree, progress};
+    split.Split(parts, 0, 0, sums);
 }
 
 TPxTreeMap::TPxTreeMap(const TPxSplitTree& tree) {

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "graphics/BitmapInfo.h"
 
@@ -57,14 +59,26 @@ inline TPxPackedPixel PackPixel(std::uint8_t blue, std::uint8_t green, std::uint
            (static_cast<TPxPackedPixel>(red) << 16);
 }
 
+// The pixels of an image grouped by colour box (5 bits of red, 6 of green, 5 of blue): for each
+// pixel, in the order of the boxes, only the bits the box number drops,
+// (red & 7) << 5 | (green & 3) << 3 | (blue & 7). Box b's pixels are Codes[Start[b]] up to
+// Codes[Start[b + 1]]. One byte per pixel is all the splitting needs to see every pixel at full
+// precision.
+struct TPxBoxedPixels {
+    std::vector<std::uint32_t> Start;  // 65,537 entries
+    std::unique_ptr<std::uint8_t[]> Codes;
+};
+
 // Splits cells [lo, hi) from `level` down to `depth`, reordering them; each cell's Weight becomes
 // its palette index.
 void SplitCells(std::int32_t lo, std::int32_t hi, int level, int depth, TPxColorCell* cells,
                 TPxPaletteBuilder& palette, const TPxProgressCallback& progress);
 
-// Splits pixels [0, count) to `depth`, reordering them, and records the decisions in `tree` so
-// that MapThroughTree sends every pixel to its part's palette entry.
-void SplitPixels(std::int64_t count, int depth, TPxPackedPixel* pixels, TPxPaletteBuilder& palette,
+// Splits the pixels to `depth` and records the decisions in `tree`, so that TPxTreeMap sends
+// every pixel to its part's palette entry. The parts move as whole colour boxes, or pieces of
+// them, with their exact sums; only a box that a cut goes through is looked at pixel by pixel.
+// The result is the same as partitioning the pixels one by one.
+void SplitPixels(const TPxBoxedPixels& pixels, int depth, TPxPaletteBuilder& palette,
                  TPxSplitTree& tree, const TPxProgressCallback& progress);
 
 // The walk of the decision tree for one colour. A value goes low when it is ≤ the floor of the
