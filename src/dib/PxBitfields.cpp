@@ -6,6 +6,7 @@
 #include "dib/PxDIBError.h"
 #include "dib/PxDIBHeader.h"
 #include "dib/PxInternalDIB.h"
+#include "platform/MemoryAdvice.h"
 
 namespace vlz {
 
@@ -79,6 +80,8 @@ void ExpandBitfieldsTo24Bit(TPxDIBInfos& infos,
     auto rows = static_cast<std::int32_t>(RowCountOf(header));
     std::int64_t stride = DibStride(24, width);
     TPxBlockGuard block(infos, static_cast<std::int32_t>(stride * rows), useFileMapping);
+    // Every row gets written; mapping the block in one go beats a fault per page.
+    PrepareForWriting(infos.Bits, static_cast<std::size_t>(infos.ImageSize));
     for (std::int32_t row = 0; row < rows; ++row) {
         // The block is zeroed, so the padding after each row's last pixel already is.
         std::uint8_t* destination = infos.Bits + row * stride;

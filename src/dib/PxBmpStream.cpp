@@ -1,6 +1,9 @@
 #include "dib/PxBmpStream.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "dib/PxBitfields.h"
@@ -8,6 +11,8 @@
 #include "dib/PxDIBError.h"
 #include "dib/PxDIBHeader.h"
 #include "dib/PxInternalDIB.h"
+#include "platform/MemoryAdvice.h"
+#include "platform/SharedMemory.h"
 
 namespace vlz {
 
@@ -67,34 +72,54 @@ void ReadInfoHeader(TStream& stream, const BITMAPFILEHEADER& fileHeader, TPxDIBI
     // The table holds 256 entries behind the masks; entries beyond are skipped unread.
     std::uint64_t kept = std::min<std::uint64_t>(colors, 256);
     ReadColorEntries(stream, infos.Colors, static_cast<std::size_t>(masks + kept));
+    std::uint64_t consumed = BitmapFileHeaderSize + BitmapInfoHeaderSize + (colors + masks) * 4;
     if (colors > kept) {
-        // Checked before the skip so that a huge count fails here rather than far past the end.
-        std::uint64_t consumed = BitmapFileHeaderSize + BitmapInfoHeaderSize + (colors + masks) * 4;
+        // A count near 2^32 fails here rather than after a skip far past the end of the stream.
         if (fileHeader.bfOffBits < consumed) {
             Invalid("TPxInternalDIB.LoadFromFile: bfOffBits is too small");
         }
         stream.Skip(static_cast<std::int64_t>((colors - kept) * 4));
     }
-    SkipGap(stream, fileHeader.bfOffBits,
-            BitmapFileHeaderSize + BitmapInfoHeaderSize + (colors + masks) * 4);
+    SkipGap(stream, fileHeader.bfOffBits, consumed);
     header.biClrUsed = static_cast<std::uint32_t>(kept);
 }
 
 // 12-byte header: the rest of the header and a full table of triples, turned into a 40-byte one.
 void ReadCoreHeader(TStream& stream, const BITMAPFILEHEADER& fileHeader, TPxDIBInfos& infos) {
-    std::vector<std::uint8_t> core(BitmapCoreHeaderSize);
+    // The header and the largest table of triples (256).
+    std::array<std::uint8_t, BitmapCoreHeaderSize + 256 * 3> core{};
     core[0] = BitmapCoreHeaderSize;
     stream.ReadBuffer(core.data() + 4, BitmapCoreHeaderSize - 4);
-    std::uint16_t bitCount = static_cast<std::uint16_t>(core[CoreHeaderBitCountOffset] |
-                                                        core[CoreHeaderBitCountOffset + 1] << 8);
+    auto bitCount = static_cast<std::uint16_t>(core[CoreHeaderBitCountOffset] |
+                                               core[CoreHeaderBitCountOffset + 1] << 8);
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24) {
         Invalid("TPxInternalDIB.LoadFromStream: Invalid BitCount");
     }
-    std::size_t triples = CoreTripleCount(bitCount);
-    core.resize(BitmapCoreHeaderSize + triples * 3);
-    stream.ReadBuffer(core.data() + BitmapCoreHeaderSize, triples * 3);
-    SkipGap(stream, fileHeader.bfOffBits, BitmapFileHeaderSize + core.size());
+    std::size_t tableBytes = CoreTripleCount(bitCount) * 3;
+    stream.ReadBuffer(core.data() + BitmapCoreHeaderSize, tableBytes);
+    SkipGap(stream, fileHeader.bfOffBits, BitmapFileHeaderSize + BitmapCoreHeaderSize + tableBytes);
     ConvertCoreHeader(core.data(), infos);
+}
+
+// Fills the whole new block from the stream. Page faults, one per page of a fresh block, would
+// cost more than the copy itself: a section is filled by writes to it in chunks, heap memory is
+// mapped in one go first.
+void ReadPixels(TStream& stream, TPxDIBInfos& infos) {
+    auto size = static_cast<std::size_t>(infos.ImageSize);
+    if (infos.MappingHandle == NoMapping) {
+        PrepareForWriting(infos.Bits, size);
+        stream.ReadBuffer(infos.Bits, size);
+        return;
+    }
+    constexpr std::size_t ChunkSize = 256 * 1024;
+    std::vector<std::uint8_t> chunk(std::min(size, ChunkSize));
+    for (std::size_t offset = 0; offset < size; offset += chunk.size()) {
+        std::size_t count = std::min(chunk.size(), size - offset);
+        stream.ReadBuffer(chunk.data(), count);
+        if (!WriteSection(infos.MappingHandle, offset, chunk.data(), count)) {
+            std::memcpy(infos.Bits + offset, chunk.data(), count);
+        }
+    }
 }
 
 }  // namespace
@@ -153,7 +178,7 @@ TPxDIBInfos ReadBmpStream(TStream& stream, bool useFileMapping) {
     }
     RequireStreamHolds(stream, imageSize);
     TPxBlockGuard block(infos, static_cast<std::int32_t>(imageSize), useFileMapping);
-    stream.ReadBuffer(infos.Bits, static_cast<std::size_t>(imageSize));
+    ReadPixels(stream, infos);
     block.Release();
     return infos;
 }

@@ -74,7 +74,7 @@ void PutNibbles(std::uint8_t* row, std::int64_t x, std::int64_t count, NibbleAt 
     }
 }
 
-// Decodes an RLE stream into a zeroed block. `Bits` is 8 or 4; `First` is the first of the
+// Decodes an RLE stream into a zeroed block. `Bits` is 8 or 4; `first` is the first of the
 // routine's four error numbers.
 template <int Bits>
 void DecodeRLE(TStreamBytes stream, std::uint8_t* pixels, const TLayout& layout,

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace vlz {
 
 SectionHandle CreateSection(std::size_t size) {
@@ -40,6 +42,23 @@ void UnmapSection(SectionHandle section, std::uint8_t* view) {
     if (view != nullptr && size != 0) {
         munmap(view, size);
     }
+}
+
+bool WriteSection(SectionHandle section, std::size_t offset, const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    while (size > 0) {
+        ssize_t written = pwrite(section, bytes, size, static_cast<off_t>(offset));
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        bytes += written;
+        offset += static_cast<std::size_t>(written);
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
 }
 
 void CloseSection(SectionHandle section) {

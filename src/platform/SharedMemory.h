@@ -19,6 +19,9 @@ std::size_t SectionSize(SectionHandle section);
 std::uint8_t* MapSection(SectionHandle section);
 // Unmaps a view made by MapSection.
 void UnmapSection(SectionHandle section, std::uint8_t* view);
+// Writes `size` bytes into the section at `offset` without going through a view: the kernel fills
+// whole pages at once instead of taking one fault per page. False when not all could be written.
+bool WriteSection(SectionHandle section, std::size_t offset, const void* data, std::size_t size);
 // Closes the section; views stay valid until unmapped.
 void CloseSection(SectionHandle section);
 

@@ -49,6 +49,26 @@ TEST(PxDibTool, InfoPrintsTheHeaderAndFormat) {
     EXPECT_NE(result.Output.find("format: pf4BitRLE\n"), std::string::npos);
 }
 
+TEST(PxDibTool, InfoShowsWhyAStoreHasNoPixelFormat) {
+    // A 24-bit file with BI_BITFIELDS: it loads, but is none of the six formats.
+    std::vector<std::uint8_t> file = vlz::ReadWholeFile(Sample("stream/24bit.bmp"));
+    file[14 + 16] = 3;                         // biCompression
+    file.insert(file.begin() + 54, 12, 0xFF);  // three masks
+    file[2] += 12;                             // bfSize
+    file[10] += 12;                            // bfOffBits
+    std::string path = std::string(VLZ_BINARY_DIR) + "/pxdib-bitfields24.bmp";
+    {
+        vlz::TFileStream stream(path, vlz::TFileStream::Mode::Create);
+        stream.WriteBuffer(file.data(), file.size());
+    }
+    Result result = RunTool("info " + path);
+    EXPECT_EQ(result.ExitCode, 0);
+    EXPECT_NE(result.Output.find("format: TPxInternalDIB.GetPixelFormat: Invalid DIB(24Bit)\n"),
+              std::string::npos)
+        << result.Output;
+    std::filesystem::remove(path);
+}
+
 TEST(PxDibTool, CopyWritesTheSameImageBack) {
     std::string target = std::string(VLZ_BINARY_DIR) + "/pxdib-copy-test.bmp";
     Result result = RunTool("copy " + Sample("stream/rle8.bmp") + " " + target);

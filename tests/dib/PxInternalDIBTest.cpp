@@ -53,42 +53,6 @@ TEST(PxInternalDIB, CreateDIBRejectsBadParametersWithoutTouchingTheStore) {
     EXPECT_EQ(store.Width, 1);
 }
 
-TEST(PxInternalDIB, GetPixelFormatNamesTheBitCountOfABadPairing) {
-    TPxInternalDIB store(false);
-    BITMAPINFOHEADER& header = store.DIBInfos.Header;
-    struct Case {
-        std::uint16_t bitCount;
-        std::uint32_t compression;
-        const char* message;
-    };
-    for (Case bad :
-         {Case{1, BI_RLE8, "TPxInternalDIB.GetPixelFormat: Invalid DIB(1Bit)"},
-          Case{4, BI_RLE8, "TPxInternalDIB.GetPixelFormat: Invalid DIB(4Bit)"},
-          Case{8, BI_RLE4, "TPxInternalDIB.GetPixelFormat: Invalid DIB(8Bit)"},
-          Case{24, BI_BITFIELDS, "TPxInternalDIB.GetPixelFormat: Invalid DIB(24Bit)"},
-          Case{16, BI_RGB, "TPxInternalDIB.GetPixelFormat: Invalid DIB(Illegal BitCount)"}}) {
-        header.biBitCount = bad.bitCount;
-        header.biCompression = bad.compression;
-        try {
-            store.GetPixelFormat();
-            ADD_FAILURE() << bad.message;
-        } catch (const EPxDIBInvalidDIB& error) {
-            EXPECT_STREQ(error.what(), bad.message);
-        }
-    }
-    header.biBitCount = 8;
-    header.biCompression = BI_RGB;
-}
-
-TEST(PxInternalDIB, MaskShiftBringsTheTopBitToBit7) {
-    EXPECT_EQ(MaskShiftOf(0x7C00), 7);
-    EXPECT_EQ(MaskShiftOf(0x03E0), 2);
-    EXPECT_EQ(MaskShiftOf(0x001F), -3);
-    EXPECT_EQ(MaskShiftOf(0x00FF0000), 16);
-    EXPECT_EQ(MaskShiftOf(0x80000000), 24);
-    EXPECT_EQ(MaskShiftOf(1), -7);
-}
-
 TEST(PxInternalDIB, PaletteFollowsTheColourTable) {
     TPxInternalDIB store(false);
     store.DIBInfos.Header.biClrUsed = 2;

@@ -4,6 +4,7 @@
 stream/     BMP files for the stream loader
 clipboard/  the same images as packed DIBs (no file header)
 rle8/, rle4/  inputs of the RLE decoder fuzz targets: width (u16), height (i16), then the stream
+              (the targets take the width mod 4096 and the height mod 1024)
 malformed/  files that once broke, or could break, a loader; named after what they break
 """
 import os

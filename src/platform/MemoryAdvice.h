@@ -1,0 +1,14 @@
+#pragma once
+// Hints to the kernel about fresh memory that is about to be written from end to end.
+
+#include <cstddef>
+
+namespace vlz {
+
+// Maps the whole-page part of [block, block + size) in one go (huge pages where the kernel allows
+// them for that memory) instead of one page fault per page as the block is filled. Only a hint:
+// nothing happens where the kernel does not support it. Use it only on blocks whose every byte
+// is about to be written, as it makes all their pages resident at once.
+void PrepareForWriting(void* block, std::size_t size);
+
+}  // namespace vlz
