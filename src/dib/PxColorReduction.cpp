@@ -133,14 +133,14 @@ void ReduceHigh(const TPxDIBInfos& src, TPxDIBInfos& dst, bool useFileMapping,
 
     TPxPaletteBuilder palette;
     auto tree = std::make_unique<TPxSplitTree>();
-    MakeTreePalette(src, palette, progress, BitCount, *tree);
-    const auto map = std::make_unique<TPxTreeMap>(*tree);
+    TPxPixelIndexMap map;
+    MakeTreePalette(src, palette, progress, BitCount, *tree, map);
 
     for (std::int32_t y = 0; y < source.Height; ++y) {
         const std::uint8_t* in = SourceRow(src, source, y);
         StoreRow<BitCount>(block.Row(target, y), source.Width, [&](std::int32_t x) {
             const std::uint8_t* pixel = in + 3 * x;
-            return map->template IndexOf<BitCount>(PackPixel(pixel[0], pixel[1], pixel[2]));
+            return map.IndexOf(pixel[0], pixel[1], pixel[2]);
         });
     }
     FillDestination(src, dst, palette, BitCount, block);
@@ -168,7 +168,8 @@ void MakeCellPalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
 }
 
 void MakeTreePalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
-                     const TPxProgressCallback& progress, int depth, TPxSplitTree& tree) {
+                     const TPxProgressCallback& progress, int depth, TPxSplitTree& tree,
+                     TPxPixelIndexMap& map) {
     const TPxRowLayout layout = SourceLayout(src, "MakeTreePalette");
     // Group the pixels by box: count them, then place each one's dropped bits at its box's next
     // free slot.
@@ -195,7 +196,7 @@ void MakeTreePalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
     }
     palette.Count = 0;
     tree = TPxSplitTree{};
-    SplitPixels(pixels, depth, palette, tree, progress);
+    SplitPixels(pixels, depth, palette, tree, progress, map);
 }
 
 void MakeIndexPalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,

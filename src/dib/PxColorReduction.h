@@ -32,11 +32,13 @@ void Convert8BitRGBTo4BitRGB(const TPxDIBInfos& src, TPxDIBInfos& dst, bool useF
                              const TPxProgressCallback& progress);
 
 // The palette builders behind them. `boxIndex` (65,536 entries) and `indexMap` (256 entries)
-// receive the palette index of every box and every old colour index.
+// receive the palette index of every box and every old colour index, `map` that of every
+// pixel.
 void MakeCellPalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
                      const TPxProgressCallback& progress, int depth, std::uint8_t* boxIndex);
 void MakeTreePalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
-                     const TPxProgressCallback& progress, int depth, TPxSplitTree& tree);
+                     const TPxProgressCallback& progress, int depth, TPxSplitTree& tree,
+                     TPxPixelIndexMap& map);
 void MakeIndexPalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
                       const TPxProgressCallback& progress, std::uint8_t* indexMap);
 

@@ -98,16 +98,13 @@ std::int32_t CellValue(const TPxColorCell& cell, TPxSplitAxis axis) {
     }
 }
 
-int ShiftOf(TPxSplitAxis axis) {
-    return axis == saRed ? 16 : axis == saGreen ? 8 : 0;
-}
-
 // Some of the pixels of one colour box: those whose channels lie within the bounds.
 struct TBoxPart {
     std::uint32_t Box;
     std::uint8_t Lowest[3];  // red, green, blue; the bounds are the members' own extremes
     std::uint8_t Highest[3];
     TSums Sums;
+    bool WholeBox;  // no cut has gone through the box yet
 };
 
 // The lowest value of each channel in a box: the bits its number keeps.
@@ -126,7 +123,7 @@ void ScanBox(const TPxBoxedPixels& pixels, std::uint32_t box, const TBoxPart* wi
     BoxBase(box, base);
     TBoxPart* side[2] = {&low, &high};
     for (TBoxPart* part : side) {
-        *part = TBoxPart{box, {255, 255, 255}, {0, 0, 0}, {}};
+        *part = TBoxPart{box, {255, 255, 255}, {0, 0, 0}, {}, within == nullptr};
     }
     const std::uint8_t* code = pixels.Codes.get() + pixels.Start[box];
     const std::uint8_t* end = pixels.Codes.get() + pixels.Start[box + 1];
@@ -168,6 +165,7 @@ struct TPixelSplit {
     TPxPaletteBuilder& Palette;
     TPxSplitTree& Tree;
     const TPxProgressCallback& Progress;
+    TPxPixelIndexMap& Map;
 
     void Split(const std::vector<TBoxPart>& parts, int level, std::int32_t nodeIndex,
                const TSums& sums) {
@@ -180,6 +178,13 @@ struct TPixelSplit {
         if (level == Depth) {
             node = TPxSplitNode{};
             node.PaletteIndex = static_cast<std::uint8_t>(AddLeafColor(Palette, statistics));
+            for (const TBoxPart& part : parts) {
+                if (part.WholeBox) {
+                    Map.SetBox(part.Box, node.PaletteIndex);
+                } else {
+                    Map.SetPiece(part.Box, part.Lowest, part.Highest, node.PaletteIndex);
+                }
+            }
             if (Progress) {
                 Progress();
             }
@@ -266,7 +271,7 @@ void SplitCells(std::int32_t lo, std::int32_t hi, int level, int depth, TPxColor
 }
 
 void SplitPixels(const TPxBoxedPixels& pixels, int depth, TPxPaletteBuilder& palette,
-                 TPxSplitTree& tree, const TPxProgressCallback& progress) {
+                 TPxSplitTree& tree, const TPxProgressCallback& progress, TPxPixelIndexMap& map) {
     std::vector<TBoxPart> parts;
     TSums sums;
     for (std::uint32_t box = 0; box + 1 < pixels.Start.size(); ++box) {
@@ -279,52 +284,30 @@ void SplitPixels(const TPxBoxedPixels& pixels, int depth, TPxPaletteBuilder& pal
         sums += whole.Sums;
     }
     tree.Count = 1;
-    TPixelSplit split{depth, pixels, palette, tree, progress};
+    TPixelSplit split{depth, pixels, palette, tree, progress, map};
     split.Split(parts, 0, 0, sums);
 }
 
-TPxTreeMap::TPxTreeMap(const TPxSplitTree& tree) {
-    for (int i = 0; i < TPxSplitTree::Capacity; ++i) {
-        const TPxSplitNode& node = tree.Nodes[i];
-        TNode& compact = nodes_[i];
-        if (node.Axis == saLeaf) {
-            // Every value is ≤ 255: the walk stays here.
-            const auto self = static_cast<std::uint16_t>(i);
-            compact = {0, 255, {self, self}};
-        } else {
-            compact = {static_cast<std::uint8_t>(ShiftOf(static_cast<TPxSplitAxis>(node.Axis))),
-                       static_cast<std::uint8_t>(std::floor(node.Threshold)),
-                       {static_cast<std::uint16_t>(node.LowChild),
-                        static_cast<std::uint16_t>(node.HighChild)}};
+void TPxPixelIndexMap::SetPiece(std::uint32_t box, const std::uint8_t (&lowest)[3],
+                                const std::uint8_t (&highest)[3], std::uint8_t index) {
+    if (boxes_[box] == 0 && pieces_.size() < (std::size_t{WholeBox} << 8)) {
+        // Table numbers start at 1, so that 0 means none yet.
+        if (pieces_.empty()) {
+            pieces_.resize(256);
         }
-        paletteIndex_[i] = node.PaletteIndex;
+        boxes_[box] = static_cast<std::uint16_t>(pieces_.size() >> 8);
+        pieces_.resize(pieces_.size() + 256);
     }
-    for (std::uint32_t box = 0; box < 65536; ++box) {
-        // The box's lowest value and its extent on the channel at a shift.
-        auto lowest = [box](int shift) -> unsigned {
-            return shift == 16  ? (box >> 11) * 8
-                   : shift == 8 ? ((box >> 5) & 0x3F) * 4
-                                : (box & 0x1F) * 8;
-        };
-        auto extent = [](int shift) -> unsigned { return shift == 8 ? 3 : 7; };
-        std::uint32_t node = 0;
-        for (;;) {
-            const TNode& current = nodes_[node];
-            const unsigned low = lowest(current.Shift);
-            std::uint32_t next;
-            if (low + extent(current.Shift) <= current.Threshold) {
-                next = current.Child[0];
-            } else if (low > current.Threshold) {
-                next = current.Child[1];
-            } else {
-                break;
+    std::uint8_t* table = pieces_.data() + (static_cast<std::size_t>(boxes_[box]) << 8);
+    std::uint32_t base[3];
+    BoxBase(box, base);
+    for (std::uint32_t red = lowest[saRed]; red <= highest[saRed]; ++red) {
+        for (std::uint32_t green = lowest[saGreen]; green <= highest[saGreen]; ++green) {
+            for (std::uint32_t blue = lowest[saBlue]; blue <= highest[saBlue]; ++blue) {
+                table[(red - base[saRed]) << 5 | (green - base[saGreen]) << 3 |
+                      (blue - base[saBlue])] = index;
             }
-            if (next == node) {
-                break;
-            }
-            node = next;
         }
-        boxes_[box] = static_cast<std::uint16_t>(node);
     }
 }
 
