@@ -114,37 +114,106 @@ inline void BoxBase(std::uint32_t box, std::uint32_t (&base)[3]) {
     base[saBlue] = (box & 0x1F) * 8;
 }
 
-// Collects the pixels of a box that lie within `within`'s bounds (all of the box when null) into
-// one or two parts: with an axis, those with a value ≤ `threshold` on it go to `low`, the others
-// to `high`; without one (`axis` = saLeaf) all go to `low`.
-void ScanBox(const TPxBoxedPixels& pixels, std::uint32_t box, const TBoxPart* within,
-             TPxSplitAxis axis, std::uint32_t threshold, TBoxPart& low, TBoxPart& high) {
+// The distinct dropped-bit values of a box with their pixel counts, made when a cut first goes
+// through the box and kept for the cuts after it.
+struct TCodeCount {
+    std::uint32_t Count;
+    std::uint8_t Code;
+};
+
+class TBoxCodes {
+  public:
+    explicit TBoxCodes(const TPxBoxedPixels& pixels) : pixels_(pixels), first_(65536, Unmade) {}
+
+    std::pair<const TCodeCount*, const TCodeCount*> Of(std::uint32_t box) {
+        if (first_[box] == Unmade) {
+            first_[box] = static_cast<std::uint32_t>(counts_.size());
+            const std::uint8_t* begin = pixels_.Codes.get() + pixels_.Start[box];
+            const std::uint8_t* end = pixels_.Codes.get() + pixels_.Start[box + 1];
+            for (const std::uint8_t* code = begin; code != end; ++code) {
+                ++histogram_[*code];
+            }
+            // In order of first appearance; each value once, its count taken and cleared.
+            for (const std::uint8_t* code = begin; code != end; ++code) {
+                if (histogram_[*code] != 0) {
+                    counts_.push_back({histogram_[*code], *code});
+                    histogram_[*code] = 0;
+                }
+            }
+            last_[box] = static_cast<std::uint32_t>(counts_.size());
+        }
+        return {counts_.data() + first_[box], counts_.data() + last_[box]};
+    }
+
+  private:
+    static constexpr std::uint32_t Unmade = 0xFFFFFFFF;
+    const TPxBoxedPixels& pixels_;
+    std::vector<std::uint32_t> first_;
+    std::vector<std::uint32_t> last_ = std::vector<std::uint32_t>(65536, 0);
+    std::vector<TCodeCount> counts_;
+    std::uint32_t histogram_[256] = {};
+};
+
+// All pixels of a box as one part, straight from its codes.
+TBoxPart WholeBoxPart(const TPxBoxedPixels& pixels, std::uint32_t box) {
     std::uint32_t base[3];
     BoxBase(box, base);
-    TBoxPart* side[2] = {&low, &high};
-    for (TBoxPart* part : side) {
-        *part = TBoxPart{box, {255, 255, 255}, {0, 0, 0}, {}, within == nullptr};
-    }
-    const std::uint8_t* code = pixels.Codes.get() + pixels.Start[box];
+    std::uint64_t low[3] = {}, lowSquares[3] = {};
+    std::uint8_t minimum[3] = {7, 3, 7}, maximum[3] = {0, 0, 0};
+    const std::uint8_t* begin = pixels.Codes.get() + pixels.Start[box];
     const std::uint8_t* end = pixels.Codes.get() + pixels.Start[box + 1];
-    for (; code != end; ++code) {
-        const std::uint32_t value[3] = {base[saRed] + (*code >> 5),
-                                        base[saGreen] + ((*code >> 3) & 3),
-                                        base[saBlue] + (*code & 7)};
-        if (within != nullptr) {
-            bool inside = true;
-            for (int c = 0; c < 3; ++c) {
-                inside = inside && value[c] >= within->Lowest[c] && value[c] <= within->Highest[c];
-            }
-            if (!inside) {
-                continue;
-            }
-        }
-        TBoxPart& part = *side[axis != saLeaf && value[axis] > threshold];
-        part.Sums.Add(1, value[saRed], value[saGreen], value[saBlue]);
+    for (const std::uint8_t* code = begin; code != end; ++code) {
+        const std::uint32_t bits[3] = {static_cast<std::uint32_t>(*code >> 5),
+                                       static_cast<std::uint32_t>((*code >> 3) & 3),
+                                       static_cast<std::uint32_t>(*code & 7)};
         for (int c = 0; c < 3; ++c) {
-            part.Lowest[c] = std::min(part.Lowest[c], static_cast<std::uint8_t>(value[c]));
-            part.Highest[c] = std::max(part.Highest[c], static_cast<std::uint8_t>(value[c]));
+            low[c] += bits[c];
+            lowSquares[c] += bits[c] * bits[c];
+            minimum[c] = std::min(minimum[c], static_cast<std::uint8_t>(bits[c]));
+            maximum[c] = std::max(maximum[c], static_cast<std::uint8_t>(bits[c]));
+        }
+    }
+    TBoxPart part{box, {}, {}, {}, true};
+    const std::uint64_t count = static_cast<std::uint64_t>(end - begin);
+    part.Sums.Weight = count;
+    for (int c = 0; c < 3; ++c) {
+        // (base + bits)^2 summed: count * base^2 + 2 * base * sum(bits) + sum(bits^2).
+        part.Sums.Sum[c] = count * base[c] + low[c];
+        part.Sums.Squares[c] = count * base[c] * base[c] + 2 * base[c] * low[c] + lowSquares[c];
+        part.Lowest[c] = static_cast<std::uint8_t>(base[c] + minimum[c]);
+        part.Highest[c] = static_cast<std::uint8_t>(base[c] + maximum[c]);
+    }
+    return part;
+}
+
+// Splits the pixels of `part`'s box that lie within its bounds: those with a value ≤ `threshold`
+// on `axis` go to `low`, the others to `high`.
+void ScanBox(TBoxCodes& codes, const TBoxPart& part, TPxSplitAxis axis, std::uint32_t threshold,
+             TBoxPart& low, TBoxPart& high) {
+    std::uint32_t base[3];
+    BoxBase(part.Box, base);
+    TBoxPart* side[2] = {&low, &high};
+    for (TBoxPart* piece : side) {
+        *piece = TBoxPart{part.Box, {255, 255, 255}, {0, 0, 0}, {}, false};
+    }
+    const auto [begin, end] = codes.Of(part.Box);
+    for (const TCodeCount* entry = begin; entry != end; ++entry) {
+        const std::uint32_t code = entry->Code;
+        const std::uint32_t value[3] = {base[saRed] + (code >> 5),
+                                        base[saGreen] + ((code >> 3) & 3),
+                                        base[saBlue] + (code & 7)};
+        bool inside = true;
+        for (int c = 0; c < 3; ++c) {
+            inside = inside && value[c] >= part.Lowest[c] && value[c] <= part.Highest[c];
+        }
+        if (!inside) {
+            continue;
+        }
+        TBoxPart& piece = *side[value[axis] > threshold];
+        piece.Sums.Add(entry->Count, value[saRed], value[saGreen], value[saBlue]);
+        for (int c = 0; c < 3; ++c) {
+            piece.Lowest[c] = std::min(piece.Lowest[c], static_cast<std::uint8_t>(value[c]));
+            piece.Highest[c] = std::max(piece.Highest[c], static_cast<std::uint8_t>(value[c]));
         }
     }
 }
@@ -161,7 +230,7 @@ TSums& operator+=(TSums& total, const TSums& part) {
 // The state of one SplitPixels run.
 struct TPixelSplit {
     int Depth;
-    const TPxBoxedPixels& Pixels;
+    TBoxCodes& Codes;
     TPxPaletteBuilder& Palette;
     TPxSplitTree& Tree;
     const TPxProgressCallback& Progress;
@@ -205,7 +274,7 @@ struct TPixelSplit {
                 highParts.push_back(part);
             } else {
                 TBoxPart lowPart, highPart;
-                ScanBox(Pixels, part.Box, &part, axis, threshold, lowPart, highPart);
+                ScanBox(Codes, part, axis, threshold, lowPart, highPart);
                 lowParts.push_back(lowPart);
                 low += lowPart.Sums;
                 highParts.push_back(highPart);
@@ -278,13 +347,13 @@ void SplitPixels(const TPxBoxedPixels& pixels, int depth, TPxPaletteBuilder& pal
         if (pixels.Start[box] == pixels.Start[box + 1]) {
             continue;
         }
-        TBoxPart whole, none;
-        ScanBox(pixels, box, nullptr, saLeaf, 0, whole, none);
+        const TBoxPart whole = WholeBoxPart(pixels, box);
         parts.push_back(whole);
         sums += whole.Sums;
     }
     tree.Count = 1;
-    TPixelSplit split{depth, pixels, palette, tree, progress, map};
+    TBoxCodes codes(pixels);
+    TPixelSplit split{depth, codes, palette, tree, progress, map};
     split.Split(parts, 0, 0, sums);
 }
 
