@@ -292,25 +292,6 @@ TEST(ColorReduction, FourBitsAllowSixteenEntriesAndSixteenSteps) {
     }
 }
 
-TEST(ColorReduction, RoundingOfTheMeanGoesToEven) {
-    // Means 0.5 and 2.5 round down to 0 and 2, 1.5 rounds up to 2.
-    TOwnedInfos src, dst;
-    MakeImage(src, 2, 1, 24);
-    test::SetPixel24(src, 0, 0, 0, 1, 2);
-    test::SetPixel24(src, 1, 0, 1, 2, 3);
-    Reduce(ConvertTrueColorTo4BitRGBHigh, src, dst);
-    // Red varies as much as the others, so red splits first: two entries, each exact.
-    ASSERT_EQ(dst->Header.biClrUsed, 2u);
-    TOwnedInfos one, merged;
-    MakeImage(one, 2, 1, 24);
-    test::SetPixel24(one, 0, 0, 0, 0, 0);
-    test::SetPixel24(one, 1, 0, 1, 3, 5);
-    Reduce(ConvertTrueColorTo8BitRGBLow, one, merged);
-    // One box: averages 1 / 2 = 0, 3 / 2 = 1, 5 / 2 = 2 truncate, so the entry is (0, 1, 2).
-    ASSERT_EQ(merged->Header.biClrUsed, 1u);
-    EXPECT_EQ(merged->Colors[0], (RGBQUAD{2, 1, 0, 0}));
-}
-
 TEST(ColorReduction, WrongSourcesAreRefusedWithTheirMessages) {
     TOwnedInfos eight, four, dst;
     MakeImage(eight, 3, 3, 8);
