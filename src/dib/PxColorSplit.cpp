@@ -359,12 +359,12 @@ void SplitPixels(const TPxBoxedPixels& pixels, int depth, TPxPaletteBuilder& pal
 
 void TPxPixelIndexMap::SetPiece(std::uint32_t box, const std::uint8_t (&lowest)[3],
                                 const std::uint8_t (&highest)[3], std::uint8_t index) {
-    if (boxes_[box] == 0 && pieces_.size() < (std::size_t{WholeBox} << 8)) {
-        // Table numbers start at 1, so that 0 means none yet.
+    if (boxes_[box] == 0) {
+        // Table numbers start at 1, so that 0 means none yet; at most one table per box.
         if (pieces_.empty()) {
             pieces_.resize(256);
         }
-        boxes_[box] = static_cast<std::uint16_t>(pieces_.size() >> 8);
+        boxes_[box] = static_cast<std::uint32_t>(pieces_.size() >> 8);
         pieces_.resize(pieces_.size() + 256);
     }
     std::uint8_t* table = pieces_.data() + (static_cast<std::size_t>(boxes_[box]) << 8);

@@ -74,7 +74,7 @@ class TPxPixelIndexMap {
     TPxPixelIndexMap() : boxes_(65536, 0) {}
 
     std::uint8_t IndexOf(std::uint8_t blue, std::uint8_t green, std::uint8_t red) const {
-        const std::uint16_t entry = boxes_[(red >> 3) << 11 | (green >> 2) << 5 | blue >> 3];
+        const std::uint32_t entry = boxes_[(red >> 3) << 11 | (green >> 2) << 5 | blue >> 3];
         if (entry & WholeBox) {
             return static_cast<std::uint8_t>(entry);
         }
@@ -83,16 +83,14 @@ class TPxPixelIndexMap {
     }
 
     // Every pixel of `box` takes `index`.
-    void SetBox(std::uint32_t box, std::uint8_t index) {
-        boxes_[box] = static_cast<std::uint16_t>(WholeBox | index);
-    }
+    void SetBox(std::uint32_t box, std::uint8_t index) { boxes_[box] = WholeBox | index; }
     // The pixels of `box` within the bounds (red, green, blue) take `index`.
     void SetPiece(std::uint32_t box, const std::uint8_t (&lowest)[3],
                   const std::uint8_t (&highest)[3], std::uint8_t index);
 
   private:
-    static constexpr std::uint16_t WholeBox = 0x8000;
-    std::vector<std::uint16_t> boxes_;  // WholeBox | index, or the box's table number
+    static constexpr std::uint32_t WholeBox = 0x80000000;
+    std::vector<std::uint32_t> boxes_;  // WholeBox | index, or the box's table number
     std::vector<std::uint8_t> pieces_;  // 256 entries per table
 };
 

@@ -219,6 +219,22 @@ TEST(ColorReduction, MatchesAPlainReadingOfTheSplittingRules) {
     }
 }
 
+TEST(ColorReduction, NoiseOverTheWholeColourCubeMatchesThePlainReading) {
+    // Cuts go through most boxes here, so the mapping of cut boxes is exercised in bulk.
+    std::mt19937 random(77);
+    TOwnedInfos src, dst;
+    MakeImage(src, 256, 192, 24);
+    test::FillRandom(src, random);
+    Reduce(ConvertTrueColorTo8BitRGBHigh, src, dst);
+    const TReferenceResult expected = ReferenceReduce(src, 8, true);
+    ASSERT_EQ(dst->Header.biClrUsed, expected.Palette.size());
+    for (int y = 0; y < 192; ++y) {
+        for (int x = 0; x < 256; ++x) {
+            ASSERT_EQ(dst.IndexAt(x, y), expected.Indices[y * 256 + x]) << x << "," << y;
+        }
+    }
+}
+
 TEST(ColorReduction, OneColourGivesOneEntryAndTheFullProgress) {
     for (const TReducerCase& c : TrueColorReducers) {
         TOwnedInfos src, dst;
