@@ -1,5 +1,6 @@
 #include "dib/PxBitfields.h"
 
+#include <array>
 #include <cstring>
 
 #include "dib/PxBlockGuard.h"
@@ -14,19 +15,20 @@ namespace {
 
 struct TChannel {
     std::uint32_t Mask;
-    std::int32_t Shift;   // brings the mask's top bit to bit 7; negative shifts left
-    std::uint32_t Scale;  // the mask so shifted: 128..255
+    std::int32_t Shift;  // brings the mask's top bit to bit 7; negative shifts left
+    std::array<std::uint8_t, 256> Levels;  // channel bits so shifted → 0..255
 
-    explicit TChannel(std::uint32_t mask)
-        : Mask(mask),
-          Shift(MaskShiftOf(mask)),
-          Scale(Shift >= 0 ? mask >> Shift : mask << -Shift) {}
+    explicit TChannel(std::uint32_t mask) : Mask(mask), Shift(MaskShiftOf(mask)), Levels{} {
+        // The mask so shifted, 128..255; channel bits never exceed it.
+        std::uint32_t scale = Shift >= 0 ? mask >> Shift : mask << -Shift;
+        for (std::uint32_t bits = 0; bits <= scale; ++bits) {
+            Levels[bits] = static_cast<std::uint8_t>(bits * 255 / scale);
+        }
+    }
 
     std::uint8_t ValueOf(std::uint32_t pixel) const {
         std::uint32_t bits = pixel & Mask;
-        bits = Shift >= 0 ? bits >> Shift : bits << -Shift;
-        // bits never exceeds Scale, so the value stays within a byte.
-        return static_cast<std::uint8_t>(bits * 255 / Scale);
+        return Levels[Shift >= 0 ? bits >> Shift : bits << -Shift];
     }
 };
 
