@@ -21,6 +21,12 @@ struct TPen {
     TColor Color = clBlack;
 };
 
+// Drawing on a canvas that has no surface.
+class EInvalidOperation : public Exception {
+  public:
+    using Exception::Exception;
+};
+
 // The colour GetPixel reports for a point outside the surface.
 constexpr TColor CLR_INVALID = static_cast<TColor>(0xFFFFFFFF);
 
@@ -73,12 +79,6 @@ class TCanvas : public TPersistent {
 
   private:
     TDibSurface surface_;
-};
-
-// Drawing on a canvas that has no surface.
-class EInvalidOperation : public Exception {
-  public:
-    using Exception::Exception;
 };
 
 }  // namespace vlz

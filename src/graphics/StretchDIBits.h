@@ -8,7 +8,9 @@
 //
 // Rectangles are in picture coordinates for both row orders: the source rectangle's (0, 0) is the
 // picture's top-left pixel. A negative width or height on one side mirrors the picture. Target
-// pixels that map outside the source picture or outside the target are left alone.
+// pixels that map outside the source picture or outside the target are left alone. A stretched
+// copy reads the source as it draws, so its data must not lie in the target's own memory (a 1:1
+// copy may: it goes through BitBlt, which handles overlapping blocks).
 
 #include <cstdint>
 

@@ -7,6 +7,7 @@
 #include "graphics/Bitmap.h"
 #include "graphics/Clipboard.h"
 #include "graphics/GraphicRegistry.h"
+#include "platform/ClipboardDouble.h"
 
 namespace vlz {
 namespace {
@@ -264,6 +265,7 @@ TEST(PxDIB, SetPaletteReplacesTheColourTableOnly) {
 }
 
 TEST(PxDIB, ClipboardCarriesOnlyPackedDibs) {
+    test::ScopedClipboardDouble clipboard;
     TPxDIB dib;
     ExpectMessage<EInvalidGraphic>(
         [&] { dib.LoadFromClipboardFormat(CF_BITMAP, nullptr, nullptr); },
@@ -292,6 +294,32 @@ TEST(PxDIB, DrawStretchesWithTheCanvasCopyMode) {
     EXPECT_EQ(target.Canvas().GetPixel(3, 3), RGB(3, 2, 1));
     EXPECT_EQ(target.Canvas().GetPixel(0, 3), RGB(0x30, 0x20, 0x10));
     EXPECT_EQ(target.Canvas().GetPixel(3, 0), RGB(6, 5, 4));
+}
+
+TEST(PxDIB, FixedPalettesAreMadeOnceAndAnEmptyRectangleDrawsNothing) {
+    TPxDIB dib;
+    dib.PaletteMode = pmHalftone;
+    HPALETTE halftone = dib.GetPalette();
+    EXPECT_EQ(dib.GetPalette(), halftone);
+    ASSERT_EQ(GetPaletteEntries(halftone, 0, 0, nullptr), 215);
+    PALETTEENTRY entry;
+    GetPaletteEntries(halftone, 1 * 35 + 2 * 5 + 3, 1, &entry);
+    EXPECT_EQ(entry, (PALETTEENTRY{51, 85, 192, 0}));
+    GetPaletteEntries(halftone, 213, 1, &entry);
+    EXPECT_EQ(entry, (PALETTEENTRY{192, 192, 192, 0}));
+    dib.PaletteMode = pmMonochrome;
+    EXPECT_EQ(GetPaletteEntries(dib.GetPalette(), 0, 0, nullptr), 2);
+
+    dib.PaletteMode = pmHalftone;
+    TBitmap target(2, 2);
+    target.Canvas().StretchDraw(Rect(1, 0, 1, 2), dib);
+    EXPECT_EQ(target.Canvas().GetPixel(1, 0), clWhite);
+
+    int events = 0;
+    dib.OnProgress = [&](TObject&, TProgressStage, std::uint8_t, bool, const TRect&,
+                         const std::string&) { ++events; };
+    dib.SetPixelFormat(pf8Bit);
+    EXPECT_EQ(events, 0);
 }
 
 }  // namespace

@@ -5,45 +5,15 @@
 #include "graphics/Bitmap.h"
 #include "graphics/Clipboard.h"
 #include "graphics/GraphicRegistry.h"
+#include "platform/ClipboardDouble.h"
 
 namespace vlz {
 namespace {
 
-// A clipboard that records its opening and can be held by "another program".
-class RecordingClipboard final : public ClipboardHook {
-  public:
-    bool Held = false;
-    int Opens = 0, Closes = 0;
-    std::map<TClipboardFormat, TClipboardData> Formats;
-
-    bool Open() override {
-        if (Held) {
-            return false;
-        }
-        ++Opens;
-        return true;
-    }
-    void Close() override { ++Closes; }
-    void Clear() override { Formats.clear(); }
-    bool HasFormat(TClipboardFormat format) override { return Formats.count(format) != 0; }
-    std::optional<TClipboardData> GetData(TClipboardFormat format) override {
-        auto found = Formats.find(format);
-        return found == Formats.end() ? std::nullopt : std::optional(found->second);
-    }
-    bool SetData(TClipboardFormat format, TClipboardData data) override {
-        Formats[format] = std::move(data);
-        return true;
-    }
-};
-
 class ClipboardTest : public ::testing::Test {
   protected:
-    void SetUp() override { previous_ = InstallClipboardHook(&clipboard); }
-    void TearDown() override { InstallClipboardHook(previous_); }
-    RecordingClipboard clipboard;
-
-  private:
-    ClipboardHook* previous_ = nullptr;
+    test::ScopedClipboardDouble scope;
+    test::ClipboardDouble& clipboard = scope.Clipboard;
 };
 
 TEST_F(ClipboardTest, BitmapGoesThroughTheClipboardAsPackedDibAndPalette) {
