@@ -133,14 +133,14 @@ void ReduceHigh(const TPxDIBInfos& src, TPxDIBInfos& dst, bool useFileMapping,
 
     TPxPaletteBuilder palette;
     auto tree = std::make_unique<TPxSplitTree>();
-    MakeTreePalette(src, palette, progress, BitCount, *tree);
-    const auto map = std::make_unique<TPxTreeMap>(*tree);
+    TPxPixelIndexMap map;
+    MakeTreePalette(src, palette, progress, BitCount, *tree, map);
 
     for (std::int32_t y = 0; y < source.Height; ++y) {
         const std::uint8_t* in = SourceRow(src, source, y);
         StoreRow<BitCount>(block.Row(target, y), source.Width, [&](std::int32_t x) {
             const std::uint8_t* pixel = in + 3 * x;
-            return map->template IndexOf<BitCount>(PackPixel(pixel[0], pixel[1], pixel[2]));
+            return map.IndexOf(pixel[0], pixel[1], pixel[2]);
         });
     }
     FillDestination(src, dst, palette, BitCount, block);
@@ -168,20 +168,35 @@ void MakeCellPalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
 }
 
 void MakeTreePalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
-                     const TPxProgressCallback& progress, int depth, TPxSplitTree& tree) {
+                     const TPxProgressCallback& progress, int depth, TPxSplitTree& tree,
+                     TPxPixelIndexMap& map) {
     const TPxRowLayout layout = SourceLayout(src, "MakeTreePalette");
-    const std::size_t count = static_cast<std::size_t>(layout.Width) * layout.Height;
-    const auto pixels = std::make_unique_for_overwrite<TPxPackedPixel[]>(count);
-    TPxPackedPixel* out = pixels.get();
+    // Group the pixels by box: count them, then place each one's dropped bits at its box's next
+    // free slot.
+    TPxBoxedPixels pixels;
+    pixels.Start.assign(BoxCount + 1, 0);
     for (std::int32_t y = 0; y < layout.Height; ++y) {
-        const std::uint8_t* in = SourceRow(src, layout, y);
-        for (std::int32_t x = 0; x < layout.Width; ++x, in += 3) {
-            *out++ = PackPixel(in[0], in[1], in[2]);
+        const std::uint8_t* pixel = SourceRow(src, layout, y);
+        for (std::int32_t x = 0; x < layout.Width; ++x, pixel += 3) {
+            ++pixels.Start[BoxOf(pixel[0], pixel[1], pixel[2]) + 1];
+        }
+    }
+    for (int box = 0; box < BoxCount; ++box) {
+        pixels.Start[box + 1] += pixels.Start[box];
+    }
+    const std::size_t count = static_cast<std::size_t>(layout.Width) * layout.Height;
+    pixels.Codes = std::make_unique_for_overwrite<std::uint8_t[]>(count);
+    std::vector<std::uint32_t> next(pixels.Start.begin(), pixels.Start.end() - 1);
+    for (std::int32_t y = 0; y < layout.Height; ++y) {
+        const std::uint8_t* pixel = SourceRow(src, layout, y);
+        for (std::int32_t x = 0; x < layout.Width; ++x, pixel += 3) {
+            pixels.Codes[next[BoxOf(pixel[0], pixel[1], pixel[2])]++] = static_cast<std::uint8_t>(
+                (pixel[2] & 7) << 5 | (pixel[1] & 3) << 3 | (pixel[0] & 7));
         }
     }
     palette.Count = 0;
     tree = TPxSplitTree{};
-    SplitPixels(static_cast<std::int64_t>(count), depth, pixels.get(), palette, tree, progress);
+    SplitPixels(pixels, depth, palette, tree, progress, map);
 }
 
 void MakeIndexPalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,

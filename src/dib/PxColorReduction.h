@@ -6,8 +6,9 @@
 //
 // The low method splits 65,536 colour boxes (5 bits of red, 6 of green, 5 of blue): one pass
 // over the pixels, then work bounded by the boxes, but every pixel of a box gets one index. The
-// high method splits the pixels themselves and maps each one at full precision through the
-// resulting decision tree, at the price of a copy of the image and one pass per level.
+// high method splits the pixels themselves at full precision and maps each one to the leaf of the
+// decision tree it falls in, at the price of one byte per pixel (the pixels grouped by box) and a
+// look at every box that a cut goes through.
 
 #include <cstdint>
 
@@ -32,11 +33,13 @@ void Convert8BitRGBTo4BitRGB(const TPxDIBInfos& src, TPxDIBInfos& dst, bool useF
                              const TPxProgressCallback& progress);
 
 // The palette builders behind them. `boxIndex` (65,536 entries) and `indexMap` (256 entries)
-// receive the palette index of every box and every old colour index.
+// receive the palette index of every box and every old colour index, `map` that of every
+// pixel.
 void MakeCellPalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
                      const TPxProgressCallback& progress, int depth, std::uint8_t* boxIndex);
 void MakeTreePalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
-                     const TPxProgressCallback& progress, int depth, TPxSplitTree& tree);
+                     const TPxProgressCallback& progress, int depth, TPxSplitTree& tree,
+                     TPxPixelIndexMap& map);
 void MakeIndexPalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
                       const TPxProgressCallback& progress, std::uint8_t* indexMap);
 

@@ -1,5 +1,6 @@
 #include "dib/PxColorSplit.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <utility>
@@ -97,62 +98,147 @@ std::int32_t CellValue(const TPxColorCell& cell, TPxSplitAxis axis) {
     }
 }
 
-int ShiftOf(TPxSplitAxis axis) {
-    return axis == saRed ? 16 : axis == saGreen ? 8 : 0;
+// Some of the pixels of one colour box: those whose channels lie within the bounds.
+struct TBoxPart {
+    std::uint32_t Box;
+    std::uint8_t Lowest[3];  // red, green, blue; the bounds are the members' own extremes
+    std::uint8_t Highest[3];
+    TSums Sums;
+    bool WholeBox;  // no cut has gone through the box yet
+};
+
+// The lowest value of each channel in a box: the bits its number keeps.
+inline void BoxBase(std::uint32_t box, std::uint32_t (&base)[3]) {
+    base[saRed] = (box >> 11) * 8;
+    base[saGreen] = ((box >> 5) & 0x3F) * 4;
+    base[saBlue] = (box & 0x1F) * 8;
 }
 
-// The state of one SplitPixels run. Each level partitions its parts out of one buffer into the
-// other at the same place, so the next level reads what this one wrote.
+// The distinct dropped-bit values of a box with their pixel counts, made when a cut first goes
+// through the box and kept for the cuts after it.
+struct TCodeCount {
+    std::uint32_t Count;
+    std::uint8_t Code;
+};
+
+class TBoxCodes {
+  public:
+    explicit TBoxCodes(const TPxBoxedPixels& pixels) : pixels_(pixels), first_(65536, Unmade) {}
+
+    std::pair<const TCodeCount*, const TCodeCount*> Of(std::uint32_t box) {
+        if (first_[box] == Unmade) {
+            first_[box] = static_cast<std::uint32_t>(counts_.size());
+            const std::uint8_t* begin = pixels_.Codes.get() + pixels_.Start[box];
+            const std::uint8_t* end = pixels_.Codes.get() + pixels_.Start[box + 1];
+            for (const std::uint8_t* code = begin; code != end; ++code) {
+                ++histogram_[*code];
+            }
+            // In order of first appearance; each value once, its count taken and cleared.
+            for (const std::uint8_t* code = begin; code != end; ++code) {
+                if (histogram_[*code] != 0) {
+                    counts_.push_back({histogram_[*code], *code});
+                    histogram_[*code] = 0;
+                }
+            }
+            last_[box] = static_cast<std::uint32_t>(counts_.size());
+        }
+        return {counts_.data() + first_[box], counts_.data() + last_[box]};
+    }
+
+  private:
+    static constexpr std::uint32_t Unmade = 0xFFFFFFFF;
+    const TPxBoxedPixels& pixels_;
+    std::vector<std::uint32_t> first_;
+    std::vector<std::uint32_t> last_ = std::vector<std::uint32_t>(65536, 0);
+    std::vector<TCodeCount> counts_;
+    std::uint32_t histogram_[256] = {};
+};
+
+// All pixels of a box as one part, straight from its codes.
+TBoxPart WholeBoxPart(const TPxBoxedPixels& pixels, std::uint32_t box) {
+    std::uint32_t base[3];
+    BoxBase(box, base);
+    std::uint64_t low[3] = {}, lowSquares[3] = {};
+    std::uint8_t minimum[3] = {7, 3, 7}, maximum[3] = {0, 0, 0};
+    const std::uint8_t* begin = pixels.Codes.get() + pixels.Start[box];
+    const std::uint8_t* end = pixels.Codes.get() + pixels.Start[box + 1];
+    for (const std::uint8_t* code = begin; code != end; ++code) {
+        const std::uint32_t bits[3] = {static_cast<std::uint32_t>(*code >> 5),
+                                       static_cast<std::uint32_t>((*code >> 3) & 3),
+                                       static_cast<std::uint32_t>(*code & 7)};
+        for (int c = 0; c < 3; ++c) {
+            low[c] += bits[c];
+            lowSquares[c] += bits[c] * bits[c];
+            minimum[c] = std::min(minimum[c], static_cast<std::uint8_t>(bits[c]));
+            maximum[c] = std::max(maximum[c], static_cast<std::uint8_t>(bits[c]));
+        }
+    }
+    TBoxPart part{box, {}, {}, {}, true};
+    const std::uint64_t count = static_cast<std::uint64_t>(end - begin);
+    part.Sums.Weight = count;
+    for (int c = 0; c < 3; ++c) {
+        // (base + bits)^2 summed: count * base^2 + 2 * base * sum(bits) + sum(bits^2).
+        part.Sums.Sum[c] = count * base[c] + low[c];
+        part.Sums.Squares[c] = count * base[c] * base[c] + 2 * base[c] * low[c] + lowSquares[c];
+        part.Lowest[c] = static_cast<std::uint8_t>(base[c] + minimum[c]);
+        part.Highest[c] = static_cast<std::uint8_t>(base[c] + maximum[c]);
+    }
+    return part;
+}
+
+// Splits the pixels of `part`'s box that lie within its bounds: those with a value ≤ `threshold`
+// on `axis` go to `low`, the others to `high`.
+void ScanBox(TBoxCodes& codes, const TBoxPart& part, TPxSplitAxis axis, std::uint32_t threshold,
+             TBoxPart& low, TBoxPart& high) {
+    std::uint32_t base[3];
+    BoxBase(part.Box, base);
+    TBoxPart* side[2] = {&low, &high};
+    for (TBoxPart* piece : side) {
+        *piece = TBoxPart{part.Box, {255, 255, 255}, {0, 0, 0}, {}, false};
+    }
+    const auto [begin, end] = codes.Of(part.Box);
+    for (const TCodeCount* entry = begin; entry != end; ++entry) {
+        const std::uint32_t code = entry->Code;
+        const std::uint32_t value[3] = {base[saRed] + (code >> 5),
+                                        base[saGreen] + ((code >> 3) & 3),
+                                        base[saBlue] + (code & 7)};
+        bool inside = true;
+        for (int c = 0; c < 3; ++c) {
+            inside = inside && value[c] >= part.Lowest[c] && value[c] <= part.Highest[c];
+        }
+        if (!inside) {
+            continue;
+        }
+        TBoxPart& piece = *side[value[axis] > threshold];
+        piece.Sums.Add(entry->Count, value[saRed], value[saGreen], value[saBlue]);
+        for (int c = 0; c < 3; ++c) {
+            piece.Lowest[c] = std::min(piece.Lowest[c], static_cast<std::uint8_t>(value[c]));
+            piece.Highest[c] = std::max(piece.Highest[c], static_cast<std::uint8_t>(value[c]));
+        }
+    }
+}
+
+TSums& operator+=(TSums& total, const TSums& part) {
+    total.Weight += part.Weight;
+    for (int c = 0; c < 3; ++c) {
+        total.Sum[c] += part.Sum[c];
+        total.Squares[c] += part.Squares[c];
+    }
+    return total;
+}
+
+// The state of one SplitPixels run.
 struct TPixelSplit {
     int Depth;
+    TBoxCodes& Codes;
     TPxPaletteBuilder& Palette;
     TPxSplitTree& Tree;
     const TPxProgressCallback& Progress;
+    TPxPixelIndexMap& Map;
 
-    // Copies [lo, hi) of `from` into `to`, the pixels whose channel at `shift` is ≤ `threshold`
-    // to the front and the others to the back; returns where the high part starts and the sums
-    // of the low part. Free of branches and of loads that wait for stores, since the side a
-    // pixel falls on is as good as random.
-    static std::int64_t Partition(const TPxPackedPixel* from, TPxPackedPixel* to, std::int64_t lo,
-                                  std::int64_t hi, int shift, std::uint32_t threshold, TSums& low) {
-        std::uint64_t weight = 0, red = 0, green = 0, blue = 0;
-        std::uint64_t redSquares = 0, greenSquares = 0, blueSquares = 0;
-        std::int64_t front = lo;
-        std::int64_t back = hi - 1;
-        for (std::int64_t i = lo; i < hi; ++i) {
-            const TPxPackedPixel pixel = from[i];
-            const std::uint32_t isLow = ((pixel >> shift) & 0xFF) <= threshold;
-            // Both slots lie in the part of `to` not yet filled; the one not kept is written
-            // again later.
-            to[front] = pixel;
-            to[back] = pixel;
-            front += isLow;
-            back -= 1 - isLow;
-            const std::uint32_t mask = 0u - isLow;
-            const std::uint32_t r = (pixel >> 16) & mask & 0xFF;
-            const std::uint32_t g = (pixel >> 8) & mask & 0xFF;
-            const std::uint32_t b = pixel & mask & 0xFF;
-            weight += isLow;
-            red += r;
-            green += g;
-            blue += b;
-            redSquares += r * r;
-            greenSquares += g * g;
-            blueSquares += b * b;
-        }
-        low.Weight = weight;
-        low.Sum[saRed] = red;
-        low.Sum[saGreen] = green;
-        low.Sum[saBlue] = blue;
-        low.Squares[saRed] = redSquares;
-        low.Squares[saGreen] = greenSquares;
-        low.Squares[saBlue] = blueSquares;
-        return front;
-    }
-
-    void Split(std::int64_t lo, std::int64_t hi, int level, std::int32_t nodeIndex,
-               const TSums& sums, TPxPackedPixel* from, TPxPackedPixel* to) {
-        if (lo == hi) {
+    void Split(const std::vector<TBoxPart>& parts, int level, std::int32_t nodeIndex,
+               const TSums& sums) {
+        if (parts.empty()) {
             SkipEmptyPart(level, Depth, Progress);
             return;
         }
@@ -161,6 +247,13 @@ struct TPixelSplit {
         if (level == Depth) {
             node = TPxSplitNode{};
             node.PaletteIndex = static_cast<std::uint8_t>(AddLeafColor(Palette, statistics));
+            for (const TBoxPart& part : parts) {
+                if (part.WholeBox) {
+                    Map.SetBox(part.Box, node.PaletteIndex);
+                } else {
+                    Map.SetPiece(part.Box, part.Lowest, part.Highest, node.PaletteIndex);
+                }
+            }
             if (Progress) {
                 Progress();
             }
@@ -168,9 +261,25 @@ struct TPixelSplit {
         }
         const TPxSplitAxis axis = ChooseAxis(statistics);
         const long double mean = statistics.Mean[axis];
+        // Whole numbers are ≤ the mean exactly when they are ≤ its floor.
+        const auto threshold = static_cast<std::uint32_t>(std::floor(mean));
+
+        std::vector<TBoxPart> lowParts, highParts;
         TSums low;
-        const std::int64_t middle = Partition(from, to, lo, hi, ShiftOf(axis),
-                                              static_cast<std::uint32_t>(std::floor(mean)), low);
+        for (const TBoxPart& part : parts) {
+            if (part.Highest[axis] <= threshold) {
+                lowParts.push_back(part);
+                low += part.Sums;
+            } else if (part.Lowest[axis] > threshold) {
+                highParts.push_back(part);
+            } else {
+                TBoxPart lowPart, highPart;
+                ScanBox(Codes, part, axis, threshold, lowPart, highPart);
+                lowParts.push_back(lowPart);
+                low += lowPart.Sums;
+                highParts.push_back(highPart);
+            }
+        }
         const TSums high = sums - low;
 
         node.Axis = axis;
@@ -180,10 +289,10 @@ struct TPixelSplit {
         // taking the higher values.
         const std::int32_t highChild = Tree.Count++;
         node.HighChild = highChild;
-        Split(middle, hi, level + 1, highChild, high, to, from);
+        Split(highParts, level + 1, highChild, high);
         const std::int32_t lowChild = Tree.Count++;
         node.LowChild = lowChild;
-        Split(lo, middle, level + 1, lowChild, low, to, from);
+        Split(lowParts, level + 1, lowChild, low);
     }
 };
 
@@ -230,77 +339,44 @@ void SplitCells(std::int32_t lo, std::int32_t hi, int level, int depth, TPxColor
     SplitCells(lo, i, level + 1, depth, cells, palette, progress);
 }
 
-void SplitPixels(std::int64_t count, int depth, TPxPackedPixel* pixels, TPxPaletteBuilder& palette,
-                 TPxSplitTree& tree, const TPxProgressCallback& progress) {
-    std::uint64_t red = 0, green = 0, blue = 0, redSquares = 0, greenSquares = 0, blueSquares = 0;
-    for (std::int64_t i = 0; i < count; ++i) {
-        const TPxPackedPixel pixel = pixels[i];
-        const std::uint32_t r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
-        red += r;
-        green += g;
-        blue += b;
-        redSquares += r * r;
-        greenSquares += g * g;
-        blueSquares += b * b;
-    }
+void SplitPixels(const TPxBoxedPixels& pixels, int depth, TPxPaletteBuilder& palette,
+                 TPxSplitTree& tree, const TPxProgressCallback& progress, TPxPixelIndexMap& map) {
+    std::vector<TBoxPart> parts;
     TSums sums;
-    sums.Weight = static_cast<std::uint64_t>(count);
-    sums.Sum[saRed] = red;
-    sums.Sum[saGreen] = green;
-    sums.Sum[saBlue] = blue;
-    sums.Squares[saRed] = redSquares;
-    sums.Squares[saGreen] = greenSquares;
-    sums.Squares[saBlue] = blueSquares;
-    // Not zeroed: every level writes its whole range before the next one reads it.
-    const auto other =
-        std::make_unique_for_overwrite<TPxPackedPixel[]>(static_cast<std::size_t>(count));
+    for (std::uint32_t box = 0; box + 1 < pixels.Start.size(); ++box) {
+        if (pixels.Start[box] == pixels.Start[box + 1]) {
+            continue;
+        }
+        const TBoxPart whole = WholeBoxPart(pixels, box);
+        parts.push_back(whole);
+        sums += whole.Sums;
+    }
     tree.Count = 1;
-    TPixelSplit split{depth, palette, tree, progress};
-    split.Split(0, count, 0, 0, sums, pixels, other.get());
+    TBoxCodes codes(pixels);
+    TPixelSplit split{depth, codes, palette, tree, progress, map};
+    split.Split(parts, 0, 0, sums);
 }
 
-TPxTreeMap::TPxTreeMap(const TPxSplitTree& tree) {
-    for (int i = 0; i < TPxSplitTree::Capacity; ++i) {
-        const TPxSplitNode& node = tree.Nodes[i];
-        TNode& compact = nodes_[i];
-        if (node.Axis == saLeaf) {
-            // Every value is ≤ 255: the walk stays here.
-            const auto self = static_cast<std::uint16_t>(i);
-            compact = {0, 255, {self, self}};
-        } else {
-            compact = {static_cast<std::uint8_t>(ShiftOf(static_cast<TPxSplitAxis>(node.Axis))),
-                       static_cast<std::uint8_t>(std::floor(node.Threshold)),
-                       {static_cast<std::uint16_t>(node.LowChild),
-                        static_cast<std::uint16_t>(node.HighChild)}};
+void TPxPixelIndexMap::SetPiece(std::uint32_t box, const std::uint8_t (&lowest)[3],
+                                const std::uint8_t (&highest)[3], std::uint8_t index) {
+    if (boxes_[box] == 0) {
+        // Table numbers start at 1, so that 0 means none yet; at most one table per box.
+        if (pieces_.empty()) {
+            pieces_.resize(256);
         }
-        paletteIndex_[i] = node.PaletteIndex;
+        boxes_[box] = static_cast<std::uint32_t>(pieces_.size() >> 8);
+        pieces_.resize(pieces_.size() + 256);
     }
-    for (std::uint32_t box = 0; box < 65536; ++box) {
-        // The box's lowest value and its extent on the channel at a shift.
-        auto lowest = [box](int shift) -> unsigned {
-            return shift == 16  ? (box >> 11) * 8
-                   : shift == 8 ? ((box >> 5) & 0x3F) * 4
-                                : (box & 0x1F) * 8;
-        };
-        auto extent = [](int shift) -> unsigned { return shift == 8 ? 3 : 7; };
-        std::uint32_t node = 0;
-        for (;;) {
-            const TNode& current = nodes_[node];
-            const unsigned low = lowest(current.Shift);
-            std::uint32_t next;
-            if (low + extent(current.Shift) <= current.Threshold) {
-                next = current.Child[0];
-            } else if (low > current.Threshold) {
-                next = current.Child[1];
-            } else {
-                break;
+    std::uint8_t* table = pieces_.data() + (static_cast<std::size_t>(boxes_[box]) << 8);
+    std::uint32_t base[3];
+    BoxBase(box, base);
+    for (std::uint32_t red = lowest[saRed]; red <= highest[saRed]; ++red) {
+        for (std::uint32_t green = lowest[saGreen]; green <= highest[saGreen]; ++green) {
+            for (std::uint32_t blue = lowest[saBlue]; blue <= highest[saBlue]; ++blue) {
+                table[(red - base[saRed]) << 5 | (green - base[saGreen]) << 3 |
+                      (blue - base[saBlue])] = index;
             }
-            if (next == node) {
-                break;
-            }
-            node = next;
         }
-        boxes_[box] = static_cast<std::uint16_t>(node);
     }
 }
 

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "graphics/BitmapInfo.h"
 
@@ -49,57 +51,54 @@ struct TPxPaletteBuilder {
     std::int32_t Count = 0;
 };
 
-// A pixel of the high method: blue in bits 0–7, green in 8–15, red in 16–23.
-using TPxPackedPixel = std::uint32_t;
-
-inline TPxPackedPixel PackPixel(std::uint8_t blue, std::uint8_t green, std::uint8_t red) {
-    return static_cast<TPxPackedPixel>(blue) | (static_cast<TPxPackedPixel>(green) << 8) |
-           (static_cast<TPxPackedPixel>(red) << 16);
-}
+// The pixels of an image grouped by colour box (5 bits of red, 6 of green, 5 of blue): for each
+// pixel, in the order of the boxes, only the bits the box number drops,
+// (red & 7) << 5 | (green & 3) << 3 | (blue & 7). Box b's pixels are Codes[Start[b]] up to
+// Codes[Start[b + 1]]. One byte per pixel is all the splitting needs to see every pixel at full
+// precision.
+struct TPxBoxedPixels {
+    std::vector<std::uint32_t> Start;  // 65,537 entries
+    std::unique_ptr<std::uint8_t[]> Codes;
+};
 
 // Splits cells [lo, hi) from `level` down to `depth`, reordering them; each cell's Weight becomes
 // its palette index.
 void SplitCells(std::int32_t lo, std::int32_t hi, int level, int depth, TPxColorCell* cells,
                 TPxPaletteBuilder& palette, const TPxProgressCallback& progress);
 
-// Splits pixels [0, count) to `depth`, reordering them, and records the decisions in `tree` so
-// that MapThroughTree sends every pixel to its part's palette entry.
-void SplitPixels(std::int64_t count, int depth, TPxPackedPixel* pixels, TPxPaletteBuilder& palette,
-                 TPxSplitTree& tree, const TPxProgressCallback& progress);
-
-// The walk of the decision tree for one colour. A value goes low when it is ≤ the floor of the
-// node's mean, which for whole numbers is the same as ≤ the mean. Most colour boxes of 8 × 4 × 8
-// values lie wholly on one side of the first cuts on their way down, so a table gives the node
-// where a pixel's own walk begins. Leaves lead to themselves, so every walk takes the same number
-// of steps without a branch.
-class TPxTreeMap {
+// The palette index of every pixel of a split image, found from its colour box: a box that no
+// cut went through maps as a whole, the others through a table of the 256 values of the bits
+// their number drops. Gives the same index as walking the decision tree.
+class TPxPixelIndexMap {
   public:
-    explicit TPxTreeMap(const TPxSplitTree& tree);
-    TPxTreeMap(const TPxTreeMap&) = delete;
-    TPxTreeMap& operator=(const TPxTreeMap&) = delete;
+    TPxPixelIndexMap() : boxes_(65536, 0) {}
 
-    // `Depth` is at least the depth of the tree.
-    template <int Depth>
-    std::uint8_t IndexOf(TPxPackedPixel pixel) const {
-        std::uint32_t node =
-            boxes_[((pixel >> 8) & 0xF800) | ((pixel >> 5) & 0x07E0) | ((pixel >> 3) & 0x001F)];
-        for (int step = 0; step < Depth; ++step) {
-            const TNode& current = nodes_[node];
-            node = current.Child[((pixel >> current.Shift) & 0xFF) > current.Threshold];
+    std::uint8_t IndexOf(std::uint8_t blue, std::uint8_t green, std::uint8_t red) const {
+        const std::uint32_t entry = boxes_[(red >> 3) << 11 | (green >> 2) << 5 | blue >> 3];
+        if (entry & WholeBox) {
+            return static_cast<std::uint8_t>(entry);
         }
-        return paletteIndex_[node];
+        return pieces_[static_cast<std::size_t>(entry) << 8 |
+                       ((red & 7) << 5 | (green & 3) << 3 | (blue & 7))];
     }
 
+    // Every pixel of `box` takes `index`.
+    void SetBox(std::uint32_t box, std::uint8_t index) { boxes_[box] = WholeBox | index; }
+    // The pixels of `box` within the bounds (red, green, blue) take `index`.
+    void SetPiece(std::uint32_t box, const std::uint8_t (&lowest)[3],
+                  const std::uint8_t (&highest)[3], std::uint8_t index);
+
   private:
-    struct TNode {
-        std::uint8_t Shift;  // of the channel in a packed pixel
-        std::uint8_t Threshold;
-        std::uint16_t Child[2];  // low, high
-    };
-    TNode nodes_[TPxSplitTree::Capacity];
-    std::uint8_t paletteIndex_[TPxSplitTree::Capacity];
-    // Per box (red >> 3, green >> 2, blue >> 3): the node where the walk begins.
-    std::uint16_t boxes_[65536];
+    static constexpr std::uint32_t WholeBox = 0x80000000;
+    std::vector<std::uint32_t> boxes_;  // WholeBox | index, or the box's table number
+    std::vector<std::uint8_t> pieces_;  // 256 entries per table
 };
+
+// Splits the pixels to `depth`, records the decisions in `tree` and the palette index of every
+// pixel in `map`. The parts move as whole colour boxes, or pieces of them, with their exact sums;
+// only a box that a cut goes through is looked at pixel by pixel. The result is the same as
+// partitioning the pixels one by one.
+void SplitPixels(const TPxBoxedPixels& pixels, int depth, TPxPaletteBuilder& palette,
+                 TPxSplitTree& tree, const TPxProgressCallback& progress, TPxPixelIndexMap& map);
 
 }  // namespace vlz

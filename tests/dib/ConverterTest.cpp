@@ -119,22 +119,6 @@ TEST(LosslessConversion, SourceShorterThanItsRowsIsRefused) {
     }
 }
 
-TEST(LosslessConversion, MappedMemoryGivesTheSamePixels) {
-    TOwnedInfos src;
-    MakeImage(src, 5, 2, 4, 16);
-    std::mt19937 random(3);
-    test::FillRandom(src, random);
-    TPxDIBInfos mapped;
-    Convert4BitRGBTo8BitRGB(*src, mapped, true);
-    EXPECT_NE(mapped.MappingHandle, NoMapping);
-    for (int y = 0; y < 2; ++y) {
-        for (int x = 0; x < 5; ++x) {
-            EXPECT_EQ(mapped.Bits[y * 8 + x], src.IndexAt(x, y));
-        }
-    }
-    FreeMemory(mapped.MappingHandle, mapped.Bits, true);
-}
-
 TEST(ExactColourToOneBit, OnlyTheExactColourBecomesWhite) {
     TOwnedInfos src, dst;
     MakeImage(src, 9, 2, 24);
