@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libstb-dev libgd-dev libimagequant-dev
-  python3 xvfb xauth openbox trayer xdotool x11-utils imagemagick fonts-noto-cjk
+  python3 xdg-utils xvfb xauth openbox trayer xdotool x11-utils imagemagick fonts-noto-cjk
 )
 
 missing=()
