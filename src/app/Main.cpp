@@ -102,7 +102,7 @@ TMainForm::~TMainForm() {
     }
     Notes.clear();
     TrayIcon.reset();
-    Characters.clear();
+    Characters.reset();
 }
 
 void TMainForm::FormCreate() {
@@ -111,59 +111,30 @@ void TMainForm::FormCreate() {
         application->SetShowMainForm(false);
     }
     Notes.clear();
-    Characters.clear();
-    try {
-        LoadCharacters();
-    } catch (...) {
-        // A package that cannot be read ends the catalogue there; the rest of start-up still
-        // needs a character to draw, and nothing is saved in this run.
-        if (Characters.empty()) {
-            Characters.push_back(std::make_unique<TSprite>());
-        }
-        Loaded = false;
-        Guarded([error = std::current_exception()] { std::rethrow_exception(error); });
-    }
+    LoadCharacters();
     DefaultFont = TFont{};
     TrayIcon->SetIcon(&ShowIconImage);
     TrayIcon->SetVisible(true);
 }
 
 void TMainForm::LoadCharacters() {
-    std::vector<std::string> names;
-    const std::string folder = FolderOf(FExecutablePath);
-    SearchFiles(folder + "*.vlf", 0x3F, names);
-    if (names.empty()) {
-        ShowMessageBox("キャラクターファイルを読み込めません。起動を中止します。", Title,
-                       MB_OK | MB_ICONERROR);
-        Characters.push_back(std::make_unique<TSprite>());
+    // Without a usable catalogue the user has been told why; the program ends as soon as the event
+    // loop runs, and nothing is saved in this run.
+    Characters = std::make_unique<TCharacterCatalogue>(FolderOf(FExecutablePath));
+    Loaded = Characters->LoadCharacters();
+    if (!Loaded) {
         if (auto* application = TApplication::Instance()) {
             application->Terminate();
         }
-        return;
     }
-    for (const std::string& name : names) {
-        // A package that cannot be read raises here and ends the catalogue at that package.
-        auto sprite = std::make_unique<TSprite>();
-        sprite->LoadFromFile(folder + name);
-        Characters.push_back(std::move(sprite));
-    }
-    Loaded = true;
 }
 
 int TMainForm::FindCharacter(const std::string& name) const {
-    for (std::size_t index = 0; index < Characters.size(); ++index) {
-        if (Characters[index]->Name == name) {
-            return static_cast<int>(index);
-        }
-    }
-    return 0;
+    return Characters ? Characters->FindCharacter(name) : 0;
 }
 
 TSprite* TMainForm::CharacterAt(int index) const {
-    if (index >= 0 && index < CharacterCount()) {
-        return Characters[static_cast<std::size_t>(index)].get();
-    }
-    return Characters.empty() ? nullptr : Characters.front().get();
+    return Characters ? Characters->CharacterAt(index) : nullptr;
 }
 
 std::string TMainForm::CharacterName(int index) const {

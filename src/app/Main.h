@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CharacterCatalogue.h"
 #include "graphics/Color.h"
 #include "graphics/Font.h"
 #include "graphics/Icon.h"
@@ -59,7 +60,7 @@ class TMainForm : public TForm, public TDialogController {
     TMouseButton HideButton = mbRight;
     int MouseButtonMode = 0;
     int AutoBackupInterval = 0;
-    std::vector<std::unique_ptr<TSprite>> Characters;
+    std::unique_ptr<TCharacterCatalogue> Characters;  // made by FormCreate
     int BootCount = 0;
     TFont DefaultFont;
     TColor DefaultBGColor = clBlack;
@@ -75,7 +76,7 @@ class TMainForm : public TForm, public TDialogController {
     int FindCharacter(const std::string& name) const;
     // The character at index, or the first one for an index outside the catalogue.
     TSprite* CharacterAt(int index) const;
-    int CharacterCount() const override { return static_cast<int>(Characters.size()); }
+    int CharacterCount() const override { return Characters ? Characters->CharacterCount() : 0; }
 
     void LoadAll();
     void SaveAll();
