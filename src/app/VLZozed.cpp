@@ -13,6 +13,7 @@
 #include "notes/ZozedProp.h"
 #include "platform/ExecutablePath.h"
 #include "platform/MessageBox.h"
+#include "platform/WindowFinder.h"
 #include "toolkit/Application.h"
 #include "toolkit/ApplicationWindow.h"
 #include "toolkit/QtClipboard.h"
@@ -37,7 +38,16 @@ int main(int argc, char** argv) {
 
     // The running instance's marker, held for the whole run.
     ATOM marker = 0;
-    if (CheckPrevInstance(marker)) {
+    // Two starts at the same moment can both pass the marker check while neither window exists
+    // yet. Only one of them can take the application window's name; the other ends as a second
+    // start does, leaving the marker to the one that runs.
+    TApplicationWindowServer windowServer;
+    if (CheckPrevInstance(marker) || !windowServer.Listen(ApplicationClassName, ApplicationTitle)) {
+        if (!windowServer.IsListening()) {
+            if (HWND running = FindWindow(ApplicationClassName, ApplicationTitle)) {
+                SetForegroundApplicationWindow(running);
+            }
+        }
         InstallWindowFinderHook(previousFinder);
         InstallMessageBoxHook(previousBoxes);
         return 0;
@@ -63,10 +73,7 @@ int main(int argc, char** argv) {
         mainForm->ZozedPropForm = propForm.get();
         mainForm->VLZozedAboutForm = aboutForm.get();
 
-        // A later start finds this instance here and asks it to come forward. When another copy
-        // under another file name already listens, this one simply cannot be found.
-        TApplicationWindowServer windowServer;
-        windowServer.Listen(ApplicationClassName, ApplicationTitle);
+        // A later start finds this instance by the name it listens on and asks it forward.
         QObject::connect(&windowServer, &TApplicationWindowServer::ActivationRequested,
                          mainForm.get(), [&] { Guarded([&] { mainForm->BringForward(); }); });
         TTerminationWatcher termination([&] { mainForm->Close(); });

@@ -11,6 +11,7 @@
 
 #include "app/SingleInstance.h"
 #include "platform/ExecutablePath.h"
+#include "platform/WindowFinder.h"
 #include "toolkit/ApplicationWindow.h"
 
 namespace {
@@ -34,9 +35,12 @@ int main(int argc, char** argv) {
     }
     vlz::TApplicationWindowServer server;
     if (!server.Listen(vlz::ApplicationClassName, vlz::ApplicationTitle)) {
-        Report("listen failed");
-        vlz::ReleaseInstanceMarker(marker);
-        return 3;
+        // Another start of the same moment took the window's name first: this one is the second.
+        if (vlz::HWND running = vlz::FindWindow(vlz::ApplicationClassName, vlz::ApplicationTitle)) {
+            vlz::SetForegroundApplicationWindow(running);
+        }
+        Report("refused");
+        return 0;
     }
     QObject::connect(&server, &vlz::TApplicationWindowServer::ActivationRequested,
                      [] { Report("activated"); });

@@ -36,7 +36,19 @@ class TemporaryDesktop {
         Set("XDG_DATA_DIRS", Root / "share");
         Set("XDG_CURRENT_DESKTOP", "");
         Set("BROWSER", "");
-        Set("PATH", (Root / "bin").string() + ":/usr/bin:/bin");
+        // Only the tools the stubs use, so that a desktop opener installed on this machine
+        // (/usr/bin/xdg-open) never stands in for the stubs.
+        std::filesystem::create_directories(Root / "system");
+        for (const char* tool : {"touch", "mv", "cat", "sleep"}) {
+            for (const char* folder : {"/usr/bin/", "/bin/"}) {
+                std::filesystem::path target = std::string(folder) + tool;
+                if (std::filesystem::exists(target)) {
+                    std::filesystem::create_symlink(target, Root / "system" / tool);
+                    break;
+                }
+            }
+        }
+        Set("PATH", (Root / "bin").string() + ":" + (Root / "system").string());
     }
 
     ~TemporaryDesktop() {
