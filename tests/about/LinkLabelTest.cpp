@@ -5,8 +5,8 @@
 #include <QApplication>
 #include <QMouseEvent>
 
-#include "support/QtApplication.h"
 #include "about/RecordingShell.h"
+#include "support/QtApplication.h"
 
 namespace vlz {
 namespace {
