@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# Builds VLZozed, lays out build/app/ and starts the program there.
+# Builds VLZozed, lays out build/app/ (the program and its character packages) and starts it there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build
-if [[ -x build/app/VLZozed ]]; then
-  exec scripts/start.sh
-fi
-echo "VLZozed is not built yet: the libraries and tools are in build/." >&2
+exec scripts/start.sh
