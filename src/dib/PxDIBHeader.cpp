@@ -1,5 +1,7 @@
 #include "dib/PxDIBHeader.h"
 
+#include "dib/PxInternalDIB.h"
+
 #include <limits>
 
 namespace vlz {
@@ -78,16 +80,8 @@ void FillDefaultResolution(BITMAPINFOHEADER& header) {
 }
 
 std::size_t CoreTripleCount(std::uint16_t bitCount) {
-    switch (bitCount) {
-        case 1:
-            return 2;
-        case 4:
-            return 16;
-        case 8:
-            return 256;
-        default:
-            return 0;
-    }
+    // A core header has no colour count: its table is always full for the depth.
+    return static_cast<std::size_t>(ColorCountOf(bitCount));
 }
 
 void ConvertCoreHeader(const std::uint8_t* core, TPxDIBInfos& infos) {
