@@ -50,15 +50,13 @@ std::string Unescape(std::string_view value) {
 
 }  // namespace
 
-std::optional<DesktopEntry> ReadDesktopEntry(const std::string& location) {
+bool ForEachKeyFileEntry(
+    const std::string& location, std::string_view group,
+    const std::function<void(std::string_view key, std::string_view value)>& entry) {
     std::ifstream file(location, std::ios::binary);
     if (!file) {
-        return std::nullopt;
+        return false;
     }
-    DesktopEntry entry;
-    entry.Location = location;
-    std::string type;
-    bool hidden = false;
     bool inGroup = false;
     std::string line;
     while (std::getline(file, line)) {
@@ -67,26 +65,39 @@ std::optional<DesktopEntry> ReadDesktopEntry(const std::string& location) {
             continue;
         }
         if (text.front() == '[') {
-            inGroup = text == "[Desktop Entry]";
+            inGroup = text.size() == group.size() + 2 && text.substr(1, group.size()) == group;
             continue;
         }
         std::size_t equals = text.find('=');
-        if (!inGroup || equals == std::string_view::npos) {
-            continue;
+        if (inGroup && equals != std::string_view::npos) {
+            entry(Trim(text.substr(0, equals)), Trim(text.substr(equals + 1)));
         }
-        std::string_view key = Trim(text.substr(0, equals));
-        std::string value = Unescape(Trim(text.substr(equals + 1)));
-        if (key == "Type") {
-            type = value;
-        } else if (key == "Name") {
-            entry.Name = value;
-        } else if (key == "Icon") {
-            entry.Icon = value;
-        } else if (key == "Exec") {
-            entry.Exec = value;
-        } else if (key == "Hidden") {
-            hidden = value == "true";
-        }
+    }
+    return true;
+}
+
+std::optional<DesktopEntry> ReadDesktopEntry(const std::string& location) {
+    DesktopEntry entry;
+    entry.Location = location;
+    std::string type;
+    bool hidden = false;
+    bool read = ForEachKeyFileEntry(location, "Desktop Entry",
+                                    [&](std::string_view key, std::string_view raw) {
+                                        std::string value = Unescape(raw);
+                                        if (key == "Type") {
+                                            type = value;
+                                        } else if (key == "Name") {
+                                            entry.Name = value;
+                                        } else if (key == "Icon") {
+                                            entry.Icon = value;
+                                        } else if (key == "Exec") {
+                                            entry.Exec = value;
+                                        } else if (key == "Hidden") {
+                                            hidden = value == "true";
+                                        }
+                                    });
+    if (!read) {
+        return std::nullopt;
     }
     if (type != "Application" || hidden || Trim(entry.Exec).empty()) {
         return std::nullopt;

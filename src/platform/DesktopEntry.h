@@ -2,6 +2,7 @@
 // Desktop entries (freedesktop "*.desktop" files): what the program needs of an application's
 // entry to start it on an address, the way a registered open command would.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,5 +27,11 @@ std::optional<DesktopEntry> ReadDesktopEntry(const std::string& location);
 // a quote that is never closed.
 std::optional<std::vector<std::string>> ExpandExec(const DesktopEntry& entry,
                                                    std::string_view placeholder);
+
+// Calls `entry` with each key and value (both trimmed) of the group `group` of a freedesktop key
+// file (desktop entries, mimeapps.list, mimeinfo.cache); false when the file cannot be read.
+bool ForEachKeyFileEntry(
+    const std::string& location, std::string_view group,
+    const std::function<void(std::string_view key, std::string_view value)>& entry);
 
 }  // namespace vlz

@@ -107,27 +107,10 @@ std::string_view Trim(std::string_view text) {
 std::vector<std::string> ListedIds(const std::string& file, std::string_view group,
                                    std::string_view mimeType) {
     std::vector<std::string> ids;
-    std::ifstream stream(file, std::ios::binary);
-    if (!stream) {
-        return ids;
-    }
-    bool inGroup = false;
-    std::string line;
-    while (std::getline(stream, line)) {
-        std::string_view text = Trim(line);
-        if (text.empty() || text.front() == '#') {
-            continue;
+    ForEachKeyFileEntry(file, group, [&](std::string_view key, std::string_view list) {
+        if (key != mimeType) {
+            return;
         }
-        if (text.front() == '[') {
-            inGroup = text.size() == group.size() + 2 && text.substr(1, group.size()) == group;
-            continue;
-        }
-        std::size_t equals = text.find('=');
-        if (!inGroup || equals == std::string_view::npos ||
-            Trim(text.substr(0, equals)) != mimeType) {
-            continue;
-        }
-        std::string_view list = Trim(text.substr(equals + 1));
         while (!list.empty()) {
             std::size_t semicolon = list.find(';');
             std::string_view id = Trim(list.substr(0, semicolon));
@@ -139,7 +122,7 @@ std::vector<std::string> ListedIds(const std::string& file, std::string_view gro
             }
             list.remove_prefix(semicolon + 1);
         }
-    }
+    });
     return ids;
 }
 
