@@ -5,15 +5,6 @@
 namespace vlz {
 namespace {
 
-std::string_view Trim(std::string_view text) {
-    std::size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    std::size_t last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
-
 // The escapes of a desktop-entry string value.
 std::string Unescape(std::string_view value) {
     std::string result;
@@ -50,6 +41,15 @@ std::string Unescape(std::string_view value) {
 
 }  // namespace
 
+std::string_view TrimKeyFileText(std::string_view text) {
+    std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    std::size_t last = text.find_last_not_of(" \t\r");
+    return text.substr(first, last - first + 1);
+}
+
 bool ForEachKeyFileEntry(
     const std::string& location, std::string_view group,
     const std::function<void(std::string_view key, std::string_view value)>& entry) {
@@ -60,7 +60,7 @@ bool ForEachKeyFileEntry(
     bool inGroup = false;
     std::string line;
     while (std::getline(file, line)) {
-        std::string_view text = Trim(line);
+        std::string_view text = TrimKeyFileText(line);
         if (text.empty() || text.front() == '#') {
             continue;
         }
@@ -70,7 +70,8 @@ bool ForEachKeyFileEntry(
         }
         std::size_t equals = text.find('=');
         if (inGroup && equals != std::string_view::npos) {
-            entry(Trim(text.substr(0, equals)), Trim(text.substr(equals + 1)));
+            entry(TrimKeyFileText(text.substr(0, equals)),
+                  TrimKeyFileText(text.substr(equals + 1)));
         }
     }
     return true;
@@ -99,7 +100,7 @@ std::optional<DesktopEntry> ReadDesktopEntry(const std::string& location) {
     if (!read) {
         return std::nullopt;
     }
-    if (type != "Application" || hidden || Trim(entry.Exec).empty()) {
+    if (type != "Application" || hidden || TrimKeyFileText(entry.Exec).empty()) {
         return std::nullopt;
     }
     return entry;

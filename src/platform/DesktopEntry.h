@@ -28,6 +28,9 @@ std::optional<DesktopEntry> ReadDesktopEntry(const std::string& location);
 std::optional<std::vector<std::string>> ExpandExec(const DesktopEntry& entry,
                                                    std::string_view placeholder);
 
+// The text without the blanks a key file allows around keys, values and list items.
+std::string_view TrimKeyFileText(std::string_view text);
+
 // Calls `entry` with each key and value (both trimmed) of the group `group` of a freedesktop key
 // file (desktop entries, mimeapps.list, mimeinfo.cache); false when the file cannot be read.
 bool ForEachKeyFileEntry(

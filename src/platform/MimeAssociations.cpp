@@ -94,15 +94,6 @@ std::vector<std::string> AssociationFiles() {
     return files;
 }
 
-std::string_view Trim(std::string_view text) {
-    std::size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    std::size_t last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
-
 // The ids listed for the MIME type in one group of a list file (semicolon-separated).
 std::vector<std::string> ListedIds(const std::string& file, std::string_view group,
                                    std::string_view mimeType) {
@@ -113,7 +104,7 @@ std::vector<std::string> ListedIds(const std::string& file, std::string_view gro
         }
         while (!list.empty()) {
             std::size_t semicolon = list.find(';');
-            std::string_view id = Trim(list.substr(0, semicolon));
+            std::string_view id = TrimKeyFileText(list.substr(0, semicolon));
             if (!id.empty()) {
                 ids.emplace_back(id);
             }
