@@ -201,24 +201,17 @@ TPackageDescription MakePackageDescription(const std::vector<std::uint8_t>& sour
     if (bom) {
         text.remove_prefix(Utf8Bom.size());
     }
-    const bool cp932 = FromCp932(text).find(ReplacementCharacter) == std::string::npos;
+    // Valid UTF-8 is taken for UTF-8: Shift-JIS text is almost never valid UTF-8, while
+    // UTF-8 text is often valid Shift-JIS.
     if ((bom || !IsAscii(text)) && IsUtf8(text)) {
         description.Text = DescriptionToCp932(WithCrLf(text));
         description.Converted = true;
-    } else if (bom || !cp932) {
+    } else if (bom || FromCp932(text).find(ReplacementCharacter) != std::string::npos) {
         throw EDescriptionError("it is neither UTF-8 nor Shift-JIS text");
     } else {
         description.Text = std::string(text);
     }
     ReadSettings(description);
-    // A short Shift-JIS text can happen to be valid UTF-8 as well; the author should see which
-    // reading was taken.
-    if (description.Converted && !bom && cp932) {
-        description.Warnings.push_back(
-            "the text reads as UTF-8 and as Shift-JIS; it was taken as "
-            "UTF-8, which names the character \"" +
-            description.Settings.Name + "\"");
-    }
     return description;
 }
 
@@ -256,10 +249,12 @@ TPackageDescription NewPackageDescription(const std::string& name, const std::st
         }
         text += std::string(key) + "=" + std::to_string(*number) + "\r\n";
     }
-    TPackageDescription description;
-    description.Text = ToCp932(text);
-    ReadSettings(description);
-    return description;
+    const std::string cp932 = ToCp932(text);
+    if (!IsAscii(cp932) && IsUtf8(cp932)) {
+        throw EDescriptionError("the name \"" + name +
+                                "\" in Shift-JIS reads as UTF-8 text; choose another name");
+    }
+    return MakePackageDescription(std::vector<std::uint8_t>(cp932.begin(), cp932.end()));
 }
 
 }  // namespace vlz

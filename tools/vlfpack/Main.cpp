@@ -53,17 +53,18 @@ COMMANDS
 
     create PACKAGE DESCRIPTION PICTURE [FILE...]
         Packs DESCRIPTION as desc.txt and PICTURE as image.bmp, whatever the files are called,
-        and each FILE as an entry named after it. DESCRIPTION is Shift-JIS or UTF-8 text; UTF-8
-        is stored as Shift-JIS with CR LF. PICTURE is a PNG or BMP file of any kind (headers of
-        40, 108 or 124 bytes; 1 to 32 bits; with or without alpha); it is stored as the 24-bit
-        BMP the program reads, and a picture that is one already is stored byte for byte. Where
-        PICTURE has an alpha channel, its fully transparent pixels are given the colour of the
-        top-left pixel; when that pixel is not itself transparent, a warning says which colour
-        became transparent. The package is written only when the program will load it: a
-        picture that the frames do not divide, more frames than the picture holds, a name that
-        Shift-JIS cannot hold or a setting the program refuses ends the command with the reason,
-        and an existing PACKAGE is left as it was. Frames larger than a note's character box
-        (68 x 89) are taken with a warning.
+        and each FILE as an entry named after it. DESCRIPTION is Shift-JIS or UTF-8 text (text
+        that is valid UTF-8 is read as UTF-8 and stored as Shift-JIS with CR LF). PICTURE is a
+        PNG or BMP file of any kind (headers of 12, 40, 108 or 124 bytes; 1 to 32 bits; with or
+        without alpha; not run-length compressed); it is stored as the 24-bit BMP the program
+        reads, and a picture that is one already is stored byte for byte. Where PICTURE has an
+        alpha channel, its fully transparent pixels are given the colour of the top-left pixel;
+        when that pixel is not itself transparent, a warning says which colour became
+        transparent. The package is written only when the program will load it: a picture that
+        the frames do not divide, more frames than the picture holds, a name that Shift-JIS
+        cannot hold or a setting the program refuses ends the command with the reason, and an
+        existing PACKAGE is left as it was. Frames larger than a note's character box (68 x 89)
+        are taken with a warning.
 
     preview [--scale N] PACKAGE OUT.png
         Draws every frame of PACKAGE in order, as a note shows it, N times as large (1 to 16;

@@ -55,7 +55,9 @@ bool IsPrintableAscii(const std::string& text) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
 }
 
-std::string HeaderText(const TSprite& sprite, int scale) {
+}  // namespace
+
+std::string PreviewCaption(const TSprite& sprite, int scale) {
     // The font has no Japanese; such a name is left out rather than drawn as boxes.
     std::string text = IsPrintableAscii(sprite.Name) ? sprite.Name + ": " : "";
     text += std::to_string(sprite.PatternCount) +
@@ -66,6 +68,8 @@ std::string HeaderText(const TSprite& sprite, int scale) {
                 : ", " + std::to_string(sprite.AnimationInterval) + " ms each";
     return text + "   (shown x" + std::to_string(scale) + ")";
 }
+
+namespace {
 
 // The frame as the note draws it. The program's own routine draws it twice, over black and over
 // white: where the two differ, the character is transparent.
@@ -138,7 +142,7 @@ int TPreviewLayout::FrameTop(int index) const {
 TRgbPicture DrawPreview(TSprite& sprite, int scale, std::vector<std::string>& warnings,
                         TPreviewLayout* layoutOut) {
     const int count = sprite.PatternCount;
-    const std::string header = HeaderText(sprite, scale);
+    const std::string header = PreviewCaption(sprite, scale);
     const TTextSize headerSize = MeasureText(header);
     const TTextSize labelSize = MeasureText(std::to_string(count - 1));
 

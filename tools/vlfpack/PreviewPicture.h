@@ -31,6 +31,10 @@ inline constexpr int MaximumPreviewScale = 16;
 // The whole-number enlargement that shows a frame at about 128 pixels (at most 8 times).
 int DefaultPreviewScale(int frameWidth, int frameHeight);
 
+// The line above the frames: the name (when the preview's font can draw it), the number and
+// size of the frames and the interval.
+std::string PreviewCaption(const TSprite& sprite, int scale);
+
 // Where frame `index` lies in a preview drawn by DrawPreview, to the pixel.
 struct TPreviewLayout {
     int Scale = 1;
