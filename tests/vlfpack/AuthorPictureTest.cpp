@@ -110,6 +110,21 @@ TEST(AuthorPicture, RewritesEveryOtherBmpAsThe24BitBmpTheProgramReadsWithTheSame
     }
 }
 
+TEST(AuthorPicture, RewritesBmpFilesTheProgramCouldNotUseAsTheyAre) {
+    // A palette picture: the program would take the top-left index, not a colour, as its key.
+    TPackagePicture paletted = MakePackagePicture(testing::MakeBmp(
+        3, 2, 8, {0, 1, 2, 3, 4, 5}, {0xFF00FF, 0x102030, 0xFFFFFF, 0x000000, 0x80C040, 0x0000FF}));
+    ExpectProgramBmp(paletted);
+    EXPECT_EQ(ProgramPixels(paletted), Colours);
+    // A 24-bit file whose size field claims more bytes than it has: the program's reader stops
+    // at the missing bytes, the decoder does not need the field.
+    std::vector<std::uint8_t> wrongSize = MakeAuthorBmp(3, 2, {}, Colours);
+    wrongSize[2] += 100;
+    TPackagePicture rewritten = MakePackagePicture(wrongSize);
+    EXPECT_TRUE(rewritten.Converted);
+    EXPECT_EQ(ProgramPixels(rewritten), Colours);
+}
+
 TEST(AuthorPicture, WidensSixteenBitPixelsToFullIntensity) {
     const std::vector<std::uint32_t> expected = {0xFF0000, 0x00FF00, 0x0000FF,
                                                  0xFFFFFF, 0x000000, 0x080808};

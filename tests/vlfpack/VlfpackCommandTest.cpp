@@ -191,6 +191,21 @@ TEST_F(Vlfpack, FailsCleanlyWhereThePackageCannotBeWritten) {
     EXPECT_EQ(Run({"create", "no/such/Tobble.vlf", "desc.txt", "sheet.png"}).Status, 1);
 }
 
+TEST_F(Vlfpack, NeverWritesItsResultOverOneOfItsInputs) {
+    WriteText(*this / "desc.txt", Description("Tobble", 2, 2, 2, 250));
+    WriteBytes(*this / "sheet.png", MakePng(4, 2, SheetPixels));
+    const std::vector<std::uint8_t> sheet = ReadBytes(*this / "sheet.png");
+    VlfpackResult created = Run({"create", "sheet.png", "desc.txt", "sheet.png"});
+    EXPECT_EQ(created.Status, 1);
+    EXPECT_EQ(created.Err, "vlfpack: sheet.png is also an input; it is left as it is\n");
+    EXPECT_EQ(ReadBytes(*this / "sheet.png"), sheet);
+
+    ASSERT_EQ(Run({"create", "Tobble.vlf", "desc.txt", "sheet.png"}).Status, 0);
+    const std::vector<std::uint8_t> package = ReadBytes(*this / "Tobble.vlf");
+    EXPECT_EQ(Run({"preview", "Tobble.vlf", "./Tobble.vlf"}).Status, 1);
+    EXPECT_EQ(ReadBytes(*this / "Tobble.vlf"), package);
+}
+
 TEST_F(Vlfpack, WarnsOfFramesLargerThanANoteShowsButMakesThePackage) {
     WriteText(*this / "desc.txt", Description("Big", 70, 90, 1, 100));
     WriteBytes(*this / "big.png", MakePng(70, 90, std::vector<std::uint32_t>(70 * 90, 0xFF102030)));

@@ -74,6 +74,9 @@ bool NamedLikeAPackage(const std::string& path) {
 }  // namespace
 
 void CreatePackage(const TCreateRequest& request, std::vector<std::string>& warnings) {
+    std::vector<std::string> inputs{request.Description, request.Picture};
+    inputs.insert(inputs.end(), request.Others.begin(), request.Others.end());
+    RefuseToReplaceAnInput(request.Package, inputs);
     TPackageDescription description = ReadDescription(request.Description);
     for (const std::string& warning : description.Warnings) {
         warnings.push_back(request.Description + ": " + warning);

@@ -176,6 +176,7 @@ int Preview(std::vector<std::string> arguments) {
     if (arguments.size() != 2) {
         throw EUsage("preview needs a package and an output file");
     }
+    RefuseToReplaceAnInput(arguments[1], {arguments[0]});
     TLoadedCharacter character = LoadAsTheProgramDoes(arguments[0]);
     for (const std::string& box : character.Boxes) {
         std::cerr << box << '\n';

@@ -49,6 +49,15 @@ void WriteFileSafely(const std::string& path, const std::vector<std::uint8_t>& b
     }
 }
 
+void RefuseToReplaceAnInput(const std::string& output, const std::vector<std::string>& inputs) {
+    for (const std::string& input : inputs) {
+        std::error_code error;
+        if (std::filesystem::equivalent(output, input, error)) {
+            throw Exception(output + " is also an input; it is left as it is");
+        }
+    }
+}
+
 void WriteNewFile(const std::string& path, const std::string& bytes) {
     int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (descriptor < 0) {

@@ -18,6 +18,10 @@ std::vector<std::uint8_t> ReadInputFile(const std::string& path);
 void WriteFileSafely(const std::string& path, const std::vector<std::uint8_t>& bytes,
                      const std::function<void(const std::string& temporary)>& verify = {});
 
+// Raises Exception when `output` names the same file as one of `inputs`: a slip of the command
+// line must not put the result over a file the author still needs.
+void RefuseToReplaceAnInput(const std::string& output, const std::vector<std::string>& inputs);
+
 // Makes a new file; raises Exception when `path` exists already (of whatever kind) or the bytes
 // cannot all be written, and then leaves nothing behind.
 void WriteNewFile(const std::string& path, const std::string& bytes);
