@@ -2,7 +2,10 @@
 
 #include <stb/stb_image.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstdio>
+#include <iterator>
 #include <memory>
 #include <optional>
 

@@ -54,12 +54,15 @@ std::string EntryName(const std::string& path) {
 // Refuses the package when the program's loader shows a box or fails on it.
 void VerifyAsTheProgramLoads(const std::string& temporary, const TPackagePicture& picture) {
     TLoadedCharacter character = LoadAsTheProgramDoes(temporary);
-    std::string reason = character.Failure          ? *character.Failure
-                         : !character.Boxes.empty() ? character.Boxes.front()
-                         : character.Sprite->Image.Width() != picture.Width ||
-                                 character.Sprite->Image.Height() != picture.Height
-                             ? "its picture reads back at another size"
-                             : "";
+    std::string reason;
+    if (character.Failure) {
+        reason = *character.Failure;
+    } else if (!character.Boxes.empty()) {
+        reason = character.Boxes.front();
+    } else if (character.Sprite->Image.Width() != picture.Width ||
+               character.Sprite->Image.Height() != picture.Height) {
+        reason = "its picture reads back at another size";
+    }
     if (!reason.empty()) {
         throw Exception("the program would not load the package: " + reason);
     }

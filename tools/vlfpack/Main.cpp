@@ -1,6 +1,7 @@
 // vlfpack: character packages from the command line. `vlfpack help` prints the manual (Manual
 // below); a wrong command line prints the synopsis (Usage) and ends with status 2.
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <stdexcept>
 
 #include "characters/Sprite.h"
 #include "graphics/Bitmap.h"
