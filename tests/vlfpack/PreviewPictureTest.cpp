@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <stb/stb_image.h>
-
 #include "CheckPackage.h"
 #include "characters/BmpBuilder.h"
 #include "support/TemporaryFolder.h"
@@ -125,29 +123,6 @@ TEST_F(PreviewPicture, WrapsLongAnimationsIntoRowsAndDrawsNoMoreThanFits) {
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_EQ(warnings[0], "only the first " + std::to_string(layout.FramesDrawn) +
                                " of the 1000000 frames are drawn");
-}
-
-TEST_F(PreviewPicture, EncodesAPngThatDecodesToTheSamePixels) {
-    TLoadedCharacter character = Load(Description("Tobble", 2, 2, 2, 250), TwoFramePicture());
-    std::vector<std::string> warnings;
-    TRgbPicture picture = DrawPreview(*character.Sprite, 3, warnings);
-    std::vector<std::uint8_t> png = EncodePng(picture);
-    int width = 0, height = 0, channels = 0;
-    stbi_uc* decoded = stbi_load_from_memory(png.data(), static_cast<int>(png.size()), &width,
-                                             &height, &channels, 3);
-    ASSERT_NE(decoded, nullptr);
-    EXPECT_EQ(width, picture.Width);
-    EXPECT_EQ(height, picture.Height);
-    EXPECT_TRUE(std::equal(picture.Rgb.begin(), picture.Rgb.end(), decoded));
-    stbi_image_free(decoded);
-}
-
-TEST(PreviewScale, ShowsAFrameAtAbout128PixelsByAWholeFactor) {
-    EXPECT_EQ(DefaultPreviewScale(32, 32), 4);
-    EXPECT_EQ(DefaultPreviewScale(36, 30), 3);
-    EXPECT_EQ(DefaultPreviewScale(2, 2), 8);
-    EXPECT_EQ(DefaultPreviewScale(68, 89), 1);
-    EXPECT_EQ(DefaultPreviewScale(4096, 1), 1);
 }
 
 }  // namespace
