@@ -161,7 +161,8 @@ std::string DescriptionToCp932(const std::string& utf8) {
             }
             throw EDescriptionError(NotInCp932("line " + std::to_string(index + 1), line));
         }
-        throw;
+        // Past a NUL byte, where the program stops reading.
+        throw EDescriptionError(NotInCp932("the text", utf8));
     }
 }
 
