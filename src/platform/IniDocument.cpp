@@ -9,6 +9,7 @@ namespace {
 
 constexpr std::string_view CrLf = "\r\n";
 constexpr std::string_view Lf = "\n";
+constexpr std::string_view Cr = "\r";
 
 bool IsSpace(char byte) {
     return byte == ' ' || byte == '\t';
@@ -153,12 +154,24 @@ void TIniDocument::Parse(std::string_view input) {
     lastWritten_ = SIZE_MAX;
     sections_.push_back(Section{"", "", false, false, {}});
 
+    // A line ends at CR LF, at LF, or at a CR on its own, as the Windows profile functions read
+    // it. The next LF is looked up once and kept, so that a file of CR-only lines is read in one
+    // pass.
     std::size_t position = 0;
+    std::size_t newline = bytes.find('\n');
     while (position < bytes.size()) {
-        std::size_t newline = bytes.find('\n', position);
+        if (newline != std::string_view::npos && newline < position) {
+            newline = bytes.find('\n', position);
+        }
+        const std::size_t lineEnd = newline == std::string_view::npos ? bytes.size() : newline;
+        const std::size_t carriageReturn = bytes.substr(0, lineEnd).find('\r', position);
         std::string_view text;
         std::string_view ending;
-        if (newline == std::string_view::npos) {
+        if (carriageReturn != std::string_view::npos && carriageReturn + 1 != newline) {
+            text = bytes.substr(position, carriageReturn - position);
+            ending = Cr;
+            position = carriageReturn + 1;
+        } else if (newline == std::string_view::npos) {
             text = bytes.substr(position);
             position = bytes.size();
         } else {
@@ -271,15 +284,6 @@ std::optional<std::string_view> TIniDocument::ValueAt(std::size_t sectionPositio
     return UnquoteIniValue(line->RawValue());
 }
 
-bool TIniDocument::LastLineIsBlank() const {
-    for (auto section = sections_.rbegin(); section != sections_.rend(); ++section) {
-        if (!section->erased && !section->lines.empty()) {
-            return section->lines.back().IsBlank();
-        }
-    }
-    return true;  // an empty document needs no separating blank line
-}
-
 void TIniDocument::AppendLine(Section& section, Line line) {
     // The line before the new one must end; a file's last line may have had no line end.
     for (auto other = sections_.rbegin(); other != sections_.rend(); ++other) {
@@ -316,15 +320,8 @@ void TIniDocument::SetValue(std::string_view section, std::string_view key,
     }
     auto found = sectionsByName_.find(FoldCase(section));
     if (found == sectionsByName_.end()) {
-        // A new section goes to the end, set off from what stands before it by a blank line.
-        if (!LastLineIsBlank()) {
-            for (auto other = sections_.rbegin(); other != sections_.rend(); ++other) {
-                if (!other->erased && !other->lines.empty()) {
-                    AppendLine(*other, Line{"", CrLf});
-                    break;
-                }
-            }
-        }
+        // A new section goes to the end, right after the last line, as Windows NT writes it (the
+        // blank line before it was the Windows 9x layout).
         std::size_t index = sections_.size();
         sections_.push_back(Section{std::string(section), FoldCase(section), true, false, {}});
         sections_.back().lines.reserve(16);  // room for a whole note without regrowing

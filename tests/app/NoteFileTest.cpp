@@ -169,7 +169,7 @@ TEST_F(NoteFileTest, AFailedSaveRaisesTheErrorAndKeepsTheOldFile) {
 TEST_F(NoteFileTest, KeepsWhatStandsBeforeTheFirstSection) {
     Store("VLZozed.ini", "; written by hand\r\n[x]\r\nMemo=a\r\n");
     WriteNotes(Base(), ReadNotes(Base()));
-    EXPECT_EQ(Contents("VLZozed.ini").substr(0, 20), "; written by hand\r\n\r");
+    EXPECT_EQ(Contents("VLZozed.ini").substr(0, 20), "; written by hand\r\n[");
 }
 
 }  // namespace

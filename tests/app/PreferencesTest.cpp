@@ -35,8 +35,8 @@ TEST_F(PreferencesTest, AMissingFileIsTheFirstStartWithDefaults) {
 
     WritePreferences(Base(), preferences);
     EXPECT_EQ(Contents(),
-              "[Interface]\r\nMouseButtonMode=0\r\n\r\n"
-              "[System]\r\nAutoBackupInterval=5\r\nBootCount=1\r\n\r\n"
+              "[Interface]\r\nMouseButtonMode=0\r\n"
+              "[System]\r\nAutoBackupInterval=5\r\nBootCount=1\r\n"
               "[DefaultZozedProperty]\r\nFontName=\x82\x6c\x82\x72 \x82\x6f\x83\x53\x83\x56"
               "\x83\x62\x83\x4e\r\nFontSize=9\r\nFontColor=16777215\r\nFontCharSet=128\r\n"
               "FontStyleBold=0\r\nFontStyleItalic=0\r\nFontStyleUnderline=0\r\n"
