@@ -3,11 +3,19 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <array>
+#include <bitset>
 #include <cerrno>
 #include <string>
 
 namespace vlz {
 namespace {
+
+constexpr char32_t CarrierBase = 0xF0000;
+constexpr char32_t ReplacementCharacter = 0xFFFD;
+// Written after a carried lead byte that more text follows, so that the two form one unassigned
+// code: 0x7F is never the second byte of a CP932 character.
+constexpr char LeadByteStopper = '\x7F';
 
 // One conversion descriptor per direction and thread, opened on first use.
 class Converter {
@@ -57,6 +65,95 @@ Converter& FromCp932Converter() {
     return converter;
 }
 
+// Which codes decode to a character that encodes back to the same bytes: row 0 holds the single
+// bytes, row L the codes with the lead byte L. A row is worked out through iconv the first time
+// a byte of it is seen, so that the converter stays the one authority on CP932.
+class ExactCodes {
+  public:
+    bool Single(unsigned char byte) { return Row(0)[byte]; }
+    bool Pair(unsigned char lead, unsigned char trail) { return Row(lead)[trail]; }
+
+  private:
+    const std::bitset<256>& Row(unsigned char row) {
+        if (!built_[row]) {
+            Build(row);
+        }
+        return rows_[row];
+    }
+
+    void Build(unsigned char row) {
+        for (unsigned value = 0; value < 256; ++value) {
+            std::string bytes;
+            if (row != 0) {
+                bytes += static_cast<char>(row);
+            }
+            bytes += static_cast<char>(value);
+            std::string_view input = bytes;
+            std::string decoded;
+            std::string encoded;
+            if (FromCp932Converter().Convert(input, decoded) && !decoded.empty()) {
+                std::string_view back = decoded;
+                rows_[row][value] = ToCp932Converter().Convert(back, encoded) && encoded == bytes;
+            }
+        }
+        built_[row] = true;
+    }
+
+    std::bitset<256> built_;
+    std::array<std::bitset<256>, 256> rows_{};
+};
+
+ExactCodes& Exact() {
+    thread_local ExactCodes codes;
+    return codes;
+}
+
+void AppendUtf8(char32_t code, std::string& output) {
+    if (code < 0x80) {
+        output += static_cast<char>(code);
+    } else if (code < 0x800) {
+        output += static_cast<char>(0xC0 | (code >> 6));
+        output += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        output += static_cast<char>(0xE0 | (code >> 12));
+        output += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        output += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        output += static_cast<char>(0xF0 | (code >> 18));
+        output += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        output += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        output += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+// The byte carrier whose four-byte UTF-8 form starts at `at`, or 0.
+char32_t CarrierAt(std::string_view utf8, std::size_t at) {
+    // Plane 15 is F3 B0..BF xx xx in UTF-8.
+    if (at + 4 > utf8.size() || static_cast<unsigned char>(utf8[at]) != 0xF3) {
+        return 0;
+    }
+    char32_t code = 0x3;
+    for (std::size_t i = 1; i < 4; ++i) {
+        auto byte = static_cast<unsigned char>(utf8[at + i]);
+        if ((byte & 0xC0) != 0x80) {
+            return 0;
+        }
+        code = (code << 6) | (byte & 0x3F);
+    }
+    return IsCp932ByteCarrier(code) ? code : 0;
+}
+
+// Where the next byte carrier of the text starts, or npos.
+std::size_t FindCarrier(std::string_view utf8, std::size_t from = 0) {
+    for (std::size_t at = utf8.find('\xF3', from); at != std::string_view::npos;
+         at = utf8.find('\xF3', at + 1)) {
+        if (CarrierAt(utf8, at) != 0) {
+            return at;
+        }
+    }
+    return std::string_view::npos;
+}
+
 // The UTF-8 sequence at the start of the text, for error messages.
 std::string_view FirstCharacter(std::string_view utf8) {
     if (utf8.empty()) {
@@ -67,41 +164,136 @@ std::string_view FirstCharacter(std::string_view utf8) {
     return utf8.substr(0, std::min(length, utf8.size()));
 }
 
+void Encode(std::string_view utf8, std::string& output) {
+    if (!ToCp932Converter().Convert(utf8, output)) {
+        throw ECp932Error("「" + std::string(FirstCharacter(utf8)) +
+                          "」はこのプログラムの文字コード (Shift-JIS) で保存できません。");
+    }
+}
+
+// Decodes bytes that hold only codes that decode exactly.
+void Decode(std::string_view cp932, std::string& output) {
+    while (!FromCp932Converter().Convert(cp932, output)) {
+        // Cannot happen for bytes that passed ExactCodes; carry them rather than lose them.
+        AppendUtf8(CarrierBase + static_cast<unsigned char>(cp932[0]), output);
+        cp932.remove_prefix(1);
+    }
+}
+
 }  // namespace
+
+bool IsCp932ByteCarrier(char32_t code) {
+    if (code < CarrierBase + 0x80 || code > CarrierBase + 0xFCFF) {
+        return false;
+    }
+    const char32_t bytes = code - CarrierBase;
+    return bytes < 0x100 || IsCp932LeadByte(static_cast<unsigned char>(bytes >> 8));
+}
+
+std::size_t CarriedByteCount(char32_t carrier) {
+    return carrier - CarrierBase < 0x100 ? 1 : 2;
+}
+
+char32_t ShownCharacter(char32_t carrier) {
+    const char32_t bytes = carrier - CarrierBase;
+    if (bytes < 0x100) {
+        return ReplacementCharacter;
+    }
+    const char pair[] = {static_cast<char>(bytes >> 8), static_cast<char>(bytes & 0xFF)};
+    std::string_view input(pair, 2);
+    std::string decoded;
+    if (!FromCp932Converter().Convert(input, decoded) || decoded.empty()) {
+        return ReplacementCharacter;
+    }
+    // One character of two or three UTF-8 bytes: CP932 decodes to nothing wider.
+    const auto lead = static_cast<unsigned char>(decoded[0]);
+    char32_t code = lead & (decoded.size() == 2 ? 0x1F : 0x0F);
+    for (std::size_t i = 1; i < decoded.size(); ++i) {
+        code = (code << 6) | (static_cast<unsigned char>(decoded[i]) & 0x3F);
+    }
+    return decoded.size() <= 3 ? code : ReplacementCharacter;
+}
 
 std::string ToCp932(std::string_view utf8) {
     std::string result;
     result.reserve(utf8.size());
-    std::string_view rest = utf8;
-    if (!ToCp932Converter().Convert(rest, result)) {
-        throw ECp932Error("「" + std::string(FirstCharacter(rest)) +
-                          "」はこのプログラムの文字コード (Shift-JIS) で保存できません。");
+    for (std::size_t at = FindCarrier(utf8); at != std::string_view::npos; at = FindCarrier(utf8)) {
+        Encode(utf8.substr(0, at), result);
+        const char32_t bytes = CarrierAt(utf8, at) - CarrierBase;
+        utf8.remove_prefix(at + 4);
+        if (bytes < 0x100) {
+            result += static_cast<char>(bytes);
+            if (IsCp932LeadByte(static_cast<unsigned char>(bytes)) && !utf8.empty()) {
+                result += LeadByteStopper;
+            }
+        } else {
+            result += static_cast<char>(bytes >> 8);
+            result += static_cast<char>(bytes & 0xFF);
+        }
     }
+    Encode(utf8, result);
     return result;
 }
 
 std::string FromCp932(std::string_view cp932) {
     std::string result;
     result.reserve(cp932.size() + cp932.size() / 2);
-    std::string_view rest = cp932;
-    while (!FromCp932Converter().Convert(rest, result)) {
-        // Skip one byte (or a whole unassigned double-byte code) and mark it.
-        std::size_t skip =
-            (IsCp932LeadByte(static_cast<unsigned char>(rest[0])) && rest.size() >= 2) ? 2 : 1;
-        result += "\xEF\xBF\xBD";
-        rest.remove_prefix(skip);
+    ExactCodes& exact = Exact();
+    const std::size_t size = cp932.size();
+    std::size_t runStart = 0;
+    std::size_t i = 0;
+    while (i < size) {
+        const auto byte = static_cast<unsigned char>(cp932[i]);
+        if (byte < 0x80) {
+            ++i;
+            continue;
+        }
+        // A lead byte always takes the byte after it, as every byte scanner of the program does.
+        std::size_t width = 1;
+        char32_t carried = byte;
+        if (IsCp932LeadByte(byte) && i + 1 < size) {
+            const auto trail = static_cast<unsigned char>(cp932[i + 1]);
+            if (exact.Pair(byte, trail)) {
+                i += 2;
+                continue;
+            }
+            width = 2;
+            carried = static_cast<char32_t>(byte) << 8 | trail;
+        } else if (!IsCp932LeadByte(byte) && exact.Single(byte)) {
+            ++i;
+            continue;
+        }
+        Decode(cp932.substr(runStart, i - runStart), result);
+        AppendUtf8(CarrierBase + carried, result);
+        i += width;
+        runStart = i;
     }
+    Decode(cp932.substr(runStart), result);
     return result;
 }
 
 bool FitsCp932(std::string_view utf8) {
+    if (FindCarrier(utf8) != std::string_view::npos) {
+        return false;
+    }
     std::string ignored;
-    std::string_view rest = utf8;
-    return ToCp932Converter().Convert(rest, ignored);
+    return ToCp932Converter().Convert(utf8, ignored);
 }
 
 std::size_t Cp932Length(std::string_view utf8) {
     return ToCp932(utf8).size();
+}
+
+std::string Cp932Shown(std::string_view utf8) {
+    std::string shown;
+    shown.reserve(utf8.size());
+    for (std::size_t at = FindCarrier(utf8); at != std::string_view::npos; at = FindCarrier(utf8)) {
+        shown.append(utf8.substr(0, at));
+        AppendUtf8(ShownCharacter(CarrierAt(utf8, at)), shown);
+        utf8.remove_prefix(at + 4);
+    }
+    shown.append(utf8);
+    return shown;
 }
 
 std::string_view Cp932Prefix(std::string_view cp932, std::size_t maxBytes) {

@@ -92,5 +92,20 @@ TEST_F(PreferencesTest, BringsImpossibleIntervalsAndCountsIntoRange) {
     EXPECT_EQ(preferences.BootCount, 17);
 }
 
+TEST_F(PreferencesTest, KeepsUndecodableBytesOfTheDefaultFontAndCharacter) {
+    for (int value = 0x80; value <= 0xFF; ++value) {
+        const std::string byte(1, static_cast<char>(value));
+        // An unassigned code, a duplicate code, and the byte inside and last in the value.
+        const std::string fontLine = "FontName=F" + byte + "\x85\x40" + byte + "\r\n";
+        const std::string characterLine = "Character=\xED\x40" + byte + "\r\n";
+        Store("[DefaultZozedProperty]\r\n" + fontLine + characterLine);
+        WritePreferences(Base(), ReadPreferences(Base()));
+        const std::string written = Contents();
+        EXPECT_EQ(written.find("[DefaultZozedProperty]\r\n" + fontLine + characterLine), 0u)
+            << std::hex << value;
+        EXPECT_NE(written.find("BootCount=1\r\n"), std::string::npos);
+    }
+}
+
 }  // namespace
 }  // namespace vlz
