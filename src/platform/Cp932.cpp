@@ -4,8 +4,9 @@
 
 #include <algorithm>
 #include <array>
-#include <bitset>
 #include <cerrno>
+#include <cstdint>
+#include <memory>
 #include <string>
 
 namespace vlz {
@@ -65,23 +66,39 @@ Converter& FromCp932Converter() {
     return converter;
 }
 
-// Which codes decode to a character that encodes back to the same bytes: row 0 holds the single
-// bytes, row L the codes with the lead byte L. A row is worked out through iconv the first time
-// a byte of it is seen, so that the converter stays the one authority on CP932.
-class ExactCodes {
+// The first code point of UTF-8 text that holds one.
+char32_t FirstCodePoint(std::string_view utf8) {
+    const auto lead = static_cast<unsigned char>(utf8[0]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length && i < utf8.size(); ++i) {
+        code = (code << 6) | (static_cast<unsigned char>(utf8[i]) & 0x3F);
+    }
+    return code;
+}
+
+// What each CP932 code decodes to, for the codes that decode to a character that encodes back
+// to the same bytes; 0 for the codes that must be carried. Row 0 holds the single bytes, row L
+// the codes with the lead byte L. A row is worked out through iconv the first time a byte of it
+// is read, so that the converter stays the one authority on CP932, and reading a file is then
+// one table look-up per character (several times faster than iconv itself).
+class DecodeTable {
   public:
-    bool Single(unsigned char byte) { return Row(0)[byte]; }
-    bool Pair(unsigned char lead, unsigned char trail) { return Row(lead)[trail]; }
+    char16_t Single(unsigned char byte) { return Row(0)[byte]; }
+    char16_t Pair(unsigned char lead, unsigned char trail) { return Row(lead)[trail]; }
 
   private:
-    const std::bitset<256>& Row(unsigned char row) {
-        if (!built_[row]) {
-            Build(row);
+    using Codes = std::array<char16_t, 256>;
+
+    const Codes& Row(unsigned char row) {
+        if (!rows_[row]) {
+            rows_[row] = Build(row);
         }
-        return rows_[row];
+        return *rows_[row];
     }
 
-    void Build(unsigned char row) {
+    static std::unique_ptr<Codes> Build(unsigned char row) {
+        auto codes = std::make_unique<Codes>();
         for (unsigned value = 0; value < 256; ++value) {
             std::string bytes;
             if (row != 0) {
@@ -91,39 +108,49 @@ class ExactCodes {
             std::string_view input = bytes;
             std::string decoded;
             std::string encoded;
-            if (FromCp932Converter().Convert(input, decoded) && !decoded.empty()) {
-                std::string_view back = decoded;
-                rows_[row][value] = ToCp932Converter().Convert(back, encoded) && encoded == bytes;
+            if (!FromCp932Converter().Convert(input, decoded) || decoded.empty()) {
+                continue;
+            }
+            std::string_view back = decoded;
+            const char32_t code = FirstCodePoint(decoded);
+            if (ToCp932Converter().Convert(back, encoded) && encoded == bytes && code <= 0xFFFF) {
+                (*codes)[value] = static_cast<char16_t>(code);
             }
         }
-        built_[row] = true;
+        return codes;
     }
 
-    std::bitset<256> built_;
-    std::array<std::bitset<256>, 256> rows_{};
+    std::array<std::unique_ptr<Codes>, 256> rows_;
 };
 
-ExactCodes& Exact() {
-    thread_local ExactCodes codes;
-    return codes;
+DecodeTable& Table() {
+    thread_local DecodeTable table;
+    return table;
+}
+
+// Writes the code point in UTF-8 and returns the end of what it wrote.
+char* PutUtf8(char32_t code, char* out) {
+    if (code < 0x80) {
+        *out++ = static_cast<char>(code);
+    } else if (code < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (code >> 6));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | (code >> 12));
+        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | (code >> 18));
+        *out++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
+    }
+    return out;
 }
 
 void AppendUtf8(char32_t code, std::string& output) {
-    if (code < 0x80) {
-        output += static_cast<char>(code);
-    } else if (code < 0x800) {
-        output += static_cast<char>(0xC0 | (code >> 6));
-        output += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        output += static_cast<char>(0xE0 | (code >> 12));
-        output += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        output += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        output += static_cast<char>(0xF0 | (code >> 18));
-        output += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        output += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        output += static_cast<char>(0x80 | (code & 0x3F));
-    }
+    char buffer[4];
+    output.append(buffer, PutUtf8(code, buffer));
 }
 
 // The byte carrier whose four-byte UTF-8 form starts at `at`, or 0.
@@ -164,22 +191,6 @@ std::string_view FirstCharacter(std::string_view utf8) {
     return utf8.substr(0, std::min(length, utf8.size()));
 }
 
-void Encode(std::string_view utf8, std::string& output) {
-    if (!ToCp932Converter().Convert(utf8, output)) {
-        throw ECp932Error("「" + std::string(FirstCharacter(utf8)) +
-                          "」はこのプログラムの文字コード (Shift-JIS) で保存できません。");
-    }
-}
-
-// Decodes bytes that hold only codes that decode exactly.
-void Decode(std::string_view cp932, std::string& output) {
-    while (!FromCp932Converter().Convert(cp932, output)) {
-        // Cannot happen for bytes that passed ExactCodes; carry them rather than lose them.
-        AppendUtf8(CarrierBase + static_cast<unsigned char>(cp932[0]), output);
-        cp932.remove_prefix(1);
-    }
-}
-
 }  // namespace
 
 bool IsCp932ByteCarrier(char32_t code) {
@@ -205,22 +216,22 @@ char32_t ShownCharacter(char32_t carrier) {
     if (!FromCp932Converter().Convert(input, decoded) || decoded.empty()) {
         return ReplacementCharacter;
     }
-    // One character of two or three UTF-8 bytes: CP932 decodes to nothing wider.
-    const auto lead = static_cast<unsigned char>(decoded[0]);
-    char32_t code = lead & (decoded.size() == 2 ? 0x1F : 0x0F);
-    for (std::size_t i = 1; i < decoded.size(); ++i) {
-        code = (code << 6) | (static_cast<unsigned char>(decoded[i]) & 0x3F);
-    }
-    return decoded.size() <= 3 ? code : ReplacementCharacter;
+    return FirstCodePoint(decoded);
 }
 
 std::string ToCp932(std::string_view utf8) {
     std::string result;
     result.reserve(utf8.size());
-    for (std::size_t at = FindCarrier(utf8); at != std::string_view::npos; at = FindCarrier(utf8)) {
-        Encode(utf8.substr(0, at), result);
-        const char32_t bytes = CarrierAt(utf8, at) - CarrierBase;
-        utf8.remove_prefix(at + 4);
+    // iconv stops at a byte carrier as at any character CP932 lacks; text without carriers, all
+    // that users type, takes no other step.
+    while (!ToCp932Converter().Convert(utf8, result)) {
+        const char32_t carrier = CarrierAt(utf8, 0);
+        if (carrier == 0) {
+            throw ECp932Error("「" + std::string(FirstCharacter(utf8)) +
+                              "」はこのプログラムの文字コード (Shift-JIS) で保存できません。");
+        }
+        utf8.remove_prefix(4);
+        const char32_t bytes = carrier - CarrierBase;
         if (bytes < 0x100) {
             result += static_cast<char>(bytes);
             if (IsCp932LeadByte(static_cast<unsigned char>(bytes)) && !utf8.empty()) {
@@ -231,51 +242,54 @@ std::string ToCp932(std::string_view utf8) {
             result += static_cast<char>(bytes & 0xFF);
         }
     }
-    Encode(utf8, result);
     return result;
 }
 
 std::string FromCp932(std::string_view cp932) {
     std::string result;
     result.reserve(cp932.size() + cp932.size() / 2);
-    ExactCodes& exact = Exact();
+    DecodeTable& table = Table();
+    // Characters are put together in a buffer of our own and appended in blocks.
+    char buffer[1024];
+    char* out = buffer;
+    char* const flushAt = buffer + sizeof buffer - 4;
     const std::size_t size = cp932.size();
-    std::size_t runStart = 0;
     std::size_t i = 0;
     while (i < size) {
+        if (out > flushAt) {
+            result.append(buffer, out);
+            out = buffer;
+        }
         const auto byte = static_cast<unsigned char>(cp932[i]);
         if (byte < 0x80) {
+            *out++ = static_cast<char>(byte);
             ++i;
             continue;
         }
         // A lead byte always takes the byte after it, as every byte scanner of the program does.
-        std::size_t width = 1;
-        char32_t carried = byte;
+        char32_t code = 0;
         if (IsCp932LeadByte(byte) && i + 1 < size) {
             const auto trail = static_cast<unsigned char>(cp932[i + 1]);
-            if (exact.Pair(byte, trail)) {
-                i += 2;
-                continue;
+            code = table.Pair(byte, trail);
+            if (code == 0) {
+                code = CarrierBase + (static_cast<char32_t>(byte) << 8 | trail);
             }
-            width = 2;
-            carried = static_cast<char32_t>(byte) << 8 | trail;
-        } else if (!IsCp932LeadByte(byte) && exact.Single(byte)) {
+            i += 2;
+        } else {
+            code = IsCp932LeadByte(byte) ? 0 : table.Single(byte);
+            if (code == 0) {
+                code = CarrierBase + byte;
+            }
             ++i;
-            continue;
         }
-        Decode(cp932.substr(runStart, i - runStart), result);
-        AppendUtf8(CarrierBase + carried, result);
-        i += width;
-        runStart = i;
+        out = PutUtf8(code, out);
     }
-    Decode(cp932.substr(runStart), result);
+    result.append(buffer, out);
     return result;
 }
 
 bool FitsCp932(std::string_view utf8) {
-    if (FindCarrier(utf8) != std::string_view::npos) {
-        return false;
-    }
+    // Byte carriers are private-use characters that CP932 lacks, so iconv refuses them too.
     std::string ignored;
     return ToCp932Converter().Convert(utf8, ignored);
 }

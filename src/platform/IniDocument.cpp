@@ -1,5 +1,6 @@
 #include "platform/IniDocument.h"
 
+#include <cstring>
 #include <stdexcept>
 
 #include "platform/Cp932.h"
@@ -13,6 +14,12 @@ constexpr std::string_view Cr = "\r";
 
 bool IsSpace(char byte) {
     return byte == ' ' || byte == '\t';
+}
+
+// The first `wanted` in [from, to), or `to`.
+const char* FindByte(const char* from, const char* to, char wanted) {
+    const void* found = std::memchr(from, wanted, static_cast<std::size_t>(to - from));
+    return found != nullptr ? static_cast<const char*>(found) : to;
 }
 
 std::string_view Trim(std::string_view text) {
@@ -157,32 +164,27 @@ void TIniDocument::Parse(std::string_view input) {
     // A line ends at CR LF, at LF, or at a CR on its own, as the Windows profile functions read
     // it. The next LF is looked up once and kept, so that a file of CR-only lines is read in one
     // pass.
-    std::size_t position = 0;
-    std::size_t newline = bytes.find('\n');
-    while (position < bytes.size()) {
-        if (newline != std::string_view::npos && newline < position) {
-            newline = bytes.find('\n', position);
+    const char* const start = bytes.data();
+    const char* const end = start + bytes.size();
+    const char* position = start;
+    const char* newline = FindByte(start, end, '\n');
+    while (position < end) {
+        if (newline < position) {
+            newline = FindByte(position, end, '\n');
         }
-        const std::size_t lineEnd = newline == std::string_view::npos ? bytes.size() : newline;
-        const std::size_t carriageReturn = bytes.substr(0, lineEnd).find('\r', position);
-        std::string_view text;
-        std::string_view ending;
-        if (carriageReturn != std::string_view::npos && carriageReturn + 1 != newline) {
-            text = bytes.substr(position, carriageReturn - position);
+        // The CR of a CR LF is the line's last byte: only a CR before it ends the line early.
+        const bool crLf = newline != end && newline != position && newline[-1] == '\r';
+        const char* const carriageReturn = FindByte(position, crLf ? newline - 1 : newline, '\r');
+        const char* lineEnd = newline;
+        std::string_view ending = newline == end ? std::string_view() : crLf ? CrLf : Lf;
+        if (carriageReturn != (crLf ? newline - 1 : newline)) {
+            lineEnd = carriageReturn;
             ending = Cr;
-            position = carriageReturn + 1;
-        } else if (newline == std::string_view::npos) {
-            text = bytes.substr(position);
-            position = bytes.size();
-        } else {
-            text = bytes.substr(position, newline - position);
-            ending = Lf;
-            if (!text.empty() && text.back() == '\r') {
-                text.remove_suffix(1);
-                ending = CrLf;
-            }
-            position = newline + 1;
+        } else if (crLf) {
+            lineEnd = newline - 1;
         }
+        const std::string_view text(position, static_cast<std::size_t>(lineEnd - position));
+        position = lineEnd + ending.size();
 
         std::string_view trimmed = Trim(text);
         if (!trimmed.empty() && trimmed.front() == '[') {
@@ -190,6 +192,7 @@ void TIniDocument::Parse(std::string_view input) {
             std::string_view name = Trim(
                 close == std::string_view::npos ? trimmed.substr(1) : trimmed.substr(1, close - 1));
             Section section{std::string(name), FoldCase(name), true, false, {}};
+            section.lines.reserve(16);  // a note's lines, without regrowing
             section.lines.push_back(Line{text, ending});
             sectionsByName_[section.folded].push_back(sections_.size());
             sections_.push_back(std::move(section));
