@@ -66,10 +66,15 @@ Converter& FromCp932Converter() {
     return converter;
 }
 
+// The length of the UTF-8 sequence that starts with the byte.
+std::size_t Utf8Length(unsigned char lead) {
+    return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+}
+
 // The first code point of UTF-8 text that holds one.
 char32_t FirstCodePoint(std::string_view utf8) {
     const auto lead = static_cast<unsigned char>(utf8[0]);
-    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    const std::size_t length = Utf8Length(lead);
     char32_t code = length == 1 ? lead : lead & (0x7F >> length);
     for (std::size_t i = 1; i < length && i < utf8.size(); ++i) {
         code = (code << 6) | (static_cast<unsigned char>(utf8[i]) & 0x3F);
@@ -171,8 +176,8 @@ char32_t CarrierAt(std::string_view utf8, std::size_t at) {
 }
 
 // Where the next byte carrier of the text starts, or npos.
-std::size_t FindCarrier(std::string_view utf8, std::size_t from = 0) {
-    for (std::size_t at = utf8.find('\xF3', from); at != std::string_view::npos;
+std::size_t FindCarrier(std::string_view utf8) {
+    for (std::size_t at = utf8.find('\xF3'); at != std::string_view::npos;
          at = utf8.find('\xF3', at + 1)) {
         if (CarrierAt(utf8, at) != 0) {
             return at;
@@ -186,9 +191,7 @@ std::string_view FirstCharacter(std::string_view utf8) {
     if (utf8.empty()) {
         return utf8;
     }
-    auto lead = static_cast<unsigned char>(utf8[0]);
-    std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    return utf8.substr(0, std::min(length, utf8.size()));
+    return utf8.substr(0, std::min(Utf8Length(static_cast<unsigned char>(utf8[0])), utf8.size()));
 }
 
 }  // namespace
