@@ -8,13 +8,10 @@ import os
 import signal
 import struct
 import sys
-import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import program_test  # noqa: E402
-from desktop import VirtualDesktop  # noqa: E402
-from program_test import ProgramFolder  # noqa: E402
 
 # Every single byte from 0x80 up, each followed by a full stop (after a lead byte, a pair that is
 # no character), and a lead byte alone at the end of the value.
@@ -69,27 +66,17 @@ def preferences(boot_count, font_name, character):
 
 
 class UndecodableBytesEndToEndTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.desktop = VirtualDesktop()
-        cls.desktop.start()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.stop()
-
-    def setUp(self):
-        self.folder = ProgramFolder()
-        self.program = None
-
-    def tearDown(self):
-        if self.program is not None and self.program.poll() is None:
-            self.desktop.stop_process(self.program)
-        self.folder.remove()
-
-    def read_bytes(self, name):
-        with open(self.folder.file(name), "rb") as file:
-            return file.read()
+    # The program tests' desktop, program folder and helpers, without their tests.
+    setUpClass = classmethod(program_test.ProgramEndToEndTest.setUpClass.__func__)
+    tearDownClass = classmethod(program_test.ProgramEndToEndTest.tearDownClass.__func__)
+    setUp = program_test.ProgramEndToEndTest.setUp
+    tearDown = program_test.ProgramEndToEndTest.tearDown
+    start = program_test.ProgramEndToEndTest.start
+    notes = program_test.ProgramEndToEndTest.notes
+    wait_for_notes = program_test.ProgramEndToEndTest.wait_for_notes
+    tray_icon = program_test.ProgramEndToEndTest.tray_icon
+    wait_for_exit = program_test.ProgramEndToEndTest.wait_for_exit
+    read_bytes = program_test.ProgramEndToEndTest.read_bytes
 
     def add_package_named(self, name):
         signature, entries = package_entries(self.folder.file("Tobble.vlf"))
@@ -110,9 +97,7 @@ class UndecodableBytesEndToEndTest(unittest.TestCase):
         with open(self.folder.file("VLZozed_pref.ini"), "wb") as file:
             file.write(preferences(7, b"Default\x80\xed\x40\x81", CHARACTER_NAME))
 
-        self.program = self.desktop.run([self.folder.executable], name="VLZozed")
-        self.desktop.wait_until(lambda: len(self.notes()) == 2, 20, "the two notes did not show")
-        time.sleep(1.0)  # the logout comes while the program runs, not while it starts
+        self.start(expected_notes=2)
         self.program.send_signal(signal.SIGTERM)
         self.assertEqual(self.wait_for_exit(), 0, self.desktop.log_of(self.program))
 
@@ -120,19 +105,6 @@ class UndecodableBytesEndToEndTest(unittest.TestCase):
         self.assertEqual(self.read_bytes("VLZozed.bak"), notes)
         self.assertEqual(self.read_bytes("VLZozed_pref.ini"),
                          preferences(8, b"Default\x80\xed\x40\x81", CHARACTER_NAME))
-
-    def notes(self):
-        windows = []
-        for window_id in self.desktop.search_windows(name=program_test.TITLE):
-            window = self.desktop.window(window_id)
-            if (window.width, window.height) == program_test.NOTE_SIZE:
-                windows.append(window)
-        return windows
-
-    def wait_for_exit(self, timeout=20):
-        self.desktop.wait_until(lambda: self.program.poll() is not None, timeout,
-                                "the program did not end")
-        return self.program.returncode
 
 
 if __name__ == "__main__":
