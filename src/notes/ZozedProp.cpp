@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include "platform/Cp932.h"
 #include "toolkit/DialogSupport.h"
 #include "toolkit/FontMapping.h"
 #include "toolkit/PreviewBox.h"
@@ -84,7 +85,8 @@ void TZozedPropForm::FormShow() {
         QSignalBlocker quiet(CharListBox);
         CharListBox->clear();
         for (int index = 0; index < FController.CharacterCount(); ++index) {
-            CharListBox->addItem(QString::fromStdString(FController.CharacterName(index)));
+            CharListBox->addItem(
+                QString::fromStdString(Cp932Shown(FController.CharacterName(index))));
         }
         FrameCounter = 0;
         if (TargetNote != nullptr) {
@@ -155,7 +157,7 @@ void TZozedPropForm::UpdateFontPreview() {
     colors.setColor(QPalette::Window, ToQColor(BGColorDialog.Color));
     FontPrevPanel->setPalette(colors);
     FontPrevPanel->setText(
-        QString::fromStdString(font.Name + ' ' + std::to_string(font.Size) + "pt"));
+        QString::fromStdString(Cp932Shown(font.Name) + ' ' + std::to_string(font.Size) + "pt"));
 }
 
 void TZozedPropForm::OkButtonClick() {

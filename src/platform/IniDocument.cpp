@@ -1,5 +1,6 @@
 #include "platform/IniDocument.h"
 
+#include <cstring>
 #include <stdexcept>
 
 #include "platform/Cp932.h"
@@ -9,9 +10,16 @@ namespace {
 
 constexpr std::string_view CrLf = "\r\n";
 constexpr std::string_view Lf = "\n";
+constexpr std::string_view Cr = "\r";
 
 bool IsSpace(char byte) {
     return byte == ' ' || byte == '\t';
+}
+
+// The first `wanted` in [from, to), or `to`.
+const char* FindByte(const char* from, const char* to, char wanted) {
+    const void* found = std::memchr(from, wanted, static_cast<std::size_t>(to - from));
+    return found != nullptr ? static_cast<const char*>(found) : to;
 }
 
 std::string_view Trim(std::string_view text) {
@@ -153,23 +161,30 @@ void TIniDocument::Parse(std::string_view input) {
     lastWritten_ = SIZE_MAX;
     sections_.push_back(Section{"", "", false, false, {}});
 
-    std::size_t position = 0;
-    while (position < bytes.size()) {
-        std::size_t newline = bytes.find('\n', position);
-        std::string_view text;
-        std::string_view ending;
-        if (newline == std::string_view::npos) {
-            text = bytes.substr(position);
-            position = bytes.size();
-        } else {
-            text = bytes.substr(position, newline - position);
-            ending = Lf;
-            if (!text.empty() && text.back() == '\r') {
-                text.remove_suffix(1);
-                ending = CrLf;
-            }
-            position = newline + 1;
+    // A line ends at CR LF, at LF, or at a CR on its own, as the Windows profile functions read
+    // it. The next LF is looked up once and kept, so that a file of CR-only lines is read in one
+    // pass.
+    const char* const start = bytes.data();
+    const char* const end = start + bytes.size();
+    const char* position = start;
+    const char* newline = FindByte(start, end, '\n');
+    while (position < end) {
+        if (newline < position) {
+            newline = FindByte(position, end, '\n');
         }
+        // The CR of a CR LF is the line's last byte: only a CR before it ends the line early.
+        const bool crLf = newline != end && newline != position && newline[-1] == '\r';
+        const char* const carriageReturn = FindByte(position, crLf ? newline - 1 : newline, '\r');
+        const char* lineEnd = newline;
+        std::string_view ending = newline == end ? std::string_view() : crLf ? CrLf : Lf;
+        if (carriageReturn != (crLf ? newline - 1 : newline)) {
+            lineEnd = carriageReturn;
+            ending = Cr;
+        } else if (crLf) {
+            lineEnd = newline - 1;
+        }
+        const std::string_view text(position, static_cast<std::size_t>(lineEnd - position));
+        position = lineEnd + ending.size();
 
         std::string_view trimmed = Trim(text);
         if (!trimmed.empty() && trimmed.front() == '[') {
@@ -177,6 +192,7 @@ void TIniDocument::Parse(std::string_view input) {
             std::string_view name = Trim(
                 close == std::string_view::npos ? trimmed.substr(1) : trimmed.substr(1, close - 1));
             Section section{std::string(name), FoldCase(name), true, false, {}};
+            section.lines.reserve(16);  // a note's lines, without regrowing
             section.lines.push_back(Line{text, ending});
             sectionsByName_[section.folded].push_back(sections_.size());
             sections_.push_back(std::move(section));
@@ -271,15 +287,6 @@ std::optional<std::string_view> TIniDocument::ValueAt(std::size_t sectionPositio
     return UnquoteIniValue(line->RawValue());
 }
 
-bool TIniDocument::LastLineIsBlank() const {
-    for (auto section = sections_.rbegin(); section != sections_.rend(); ++section) {
-        if (!section->erased && !section->lines.empty()) {
-            return section->lines.back().IsBlank();
-        }
-    }
-    return true;  // an empty document needs no separating blank line
-}
-
 void TIniDocument::AppendLine(Section& section, Line line) {
     // The line before the new one must end; a file's last line may have had no line end.
     for (auto other = sections_.rbegin(); other != sections_.rend(); ++other) {
@@ -316,15 +323,8 @@ void TIniDocument::SetValue(std::string_view section, std::string_view key,
     }
     auto found = sectionsByName_.find(FoldCase(section));
     if (found == sectionsByName_.end()) {
-        // A new section goes to the end, set off from what stands before it by a blank line.
-        if (!LastLineIsBlank()) {
-            for (auto other = sections_.rbegin(); other != sections_.rend(); ++other) {
-                if (!other->erased && !other->lines.empty()) {
-                    AppendLine(*other, Line{"", CrLf});
-                    break;
-                }
-            }
-        }
+        // A new section goes to the end, right after the last line, as Windows NT writes it (the
+        // blank line before it was the Windows 9x layout).
         std::size_t index = sections_.size();
         sections_.push_back(Section{std::string(section), FoldCase(section), true, false, {}});
         sections_.back().lines.reserve(16);  // room for a whole note without regrowing

@@ -3,7 +3,7 @@
 // Windows profile functions do it, so that files written by the Windows program load the same and
 // everything the program does not change survives byte for byte.
 //
-//   line        := section header | key line | comment | anything else, ended by CR LF or LF
+//   line        := section header | key line | comment | anything else, ended by CR LF, LF or CR
 //   header      := [ws] '[' name ']' [anything]        (the name trimmed of spaces and tabs)
 //   key line    := [ws] key [ws] '=' [ws] value [ws]   (a first byte of ';' makes a comment)
 //
@@ -48,7 +48,7 @@ class TIniDocument {
     std::optional<std::string_view> ValueAt(std::size_t sectionPosition,
                                             std::string_view key) const;
 
-    // Sets a key, creating the section at the end of the document (set off by a blank line) and
+    // Sets a key, creating the section at the end of the document (right after its last line) and
     // the key after the last line of its section that is not blank; an existing key keeps its
     // place. A value that would not read back as
     // itself (surrounding whitespace or quotes) is written inside a pair of double quotes. Names
@@ -66,7 +66,7 @@ class TIniDocument {
   private:
     struct Line {
         std::string_view text;    // without its line end; in source_ or owned_
-        std::string_view ending;  // "\r\n", "\n", or "" for a last line without one
+        std::string_view ending;  // "\r\n", "\n", "\r", or "" for a last line without one
         // Where the key and value stand in `text`; keyLength == npos for lines that are no key.
         std::size_t keyStart = 0, keyLength = std::string::npos;
         std::size_t valueStart = 0, valueLength = 0;
@@ -91,7 +91,6 @@ class TIniDocument {
     static const Line* FindKey(const Section& section, std::string_view key);
     void AppendLine(Section& section, Line line);
     void SetValueIn(Section& target, std::string_view key, const std::string& stored);
-    bool LastLineIsBlank() const;
 
     const std::vector<std::size_t>& LiveSections() const;
 

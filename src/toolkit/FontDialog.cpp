@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/Cp932.h"
 #include "platform/MessageBox.h"
 #include "toolkit/FontMapping.h"
 
@@ -283,8 +284,18 @@ void TFontDialogWindow::UpdateSample() {
 }
 
 void TFontDialogWindow::accept() {
-    if (FFaceEdit->text().trimmed().isEmpty()) {
+    const QString face = FFaceEdit->text().trimmed();
+    if (face.isEmpty()) {
         ShowMessageBox("フォント名を指定してください。", "フォント", MB_OK | MB_ICONWARNING);
+        FFaceEdit->setFocus();
+        return;
+    }
+    // The name is saved in Shift-JIS: one it cannot hold would make every later save fail. The
+    // name the dialog opened on came from the file and is kept whatever it holds.
+    if (face != QString::fromStdString(FFont.Name).trimmed() && !FitsCp932(face.toStdString())) {
+        ShowMessageBox(
+            "このフォント名は Shift-JIS で保存できません。別のフォントを選んでください。",
+            "フォント", MB_OK | MB_ICONWARNING);
         FFaceEdit->setFocus();
         return;
     }

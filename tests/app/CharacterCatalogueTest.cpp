@@ -6,6 +6,7 @@
 
 #include "characters/BmpBuilder.h"
 #include "characters/MessageBoxRecorder.h"
+#include "platform/Cp932.h"
 #include "platform/Stream.h"
 
 namespace vlz {
@@ -97,6 +98,34 @@ TEST_F(CharacterCatalogueTest, SharedNamesResolveToTheFirstListed) {
         EXPECT_NE(catalogue.CharacterAt(i)->Name, "Twin");
     }
     EXPECT_EQ(catalogue.CharacterAt(twin)->Name, "Twin");
+}
+
+TEST_F(CharacterCatalogueTest, NamesAreComparedAndGivenBackByTheirExactBytes) {
+    // Names that differ only in bytes Shift-JIS cannot decode, or in which of two codes of one
+    // character they use, are different names.
+    std::map<std::string, std::string> names;  // file → name bytes
+    for (int value = 0x80; value <= 0xFF; ++value) {
+        names["b" + std::to_string(value) + ".vlf"] =
+            "A" + std::string(1, static_cast<char>(value));
+    }
+    names["unassigned.vlf"] = "A\x85\x40";
+    names["nec.vlf"] = "A\xED\x40";
+    names["ibm.vlf"] = "A\xFA\x5C";
+    for (const auto& [file, name] : names) {
+        AddPackage(file, name);
+    }
+    TCharacterCatalogue catalogue(folder_.string());
+    ASSERT_TRUE(catalogue.LoadCharacters());
+    ASSERT_EQ(catalogue.CharacterCount(), static_cast<std::int32_t>(names.size()));
+    std::int32_t index = 0;
+    for (const std::string& file : ListedOrder()) {
+        const std::string& name = catalogue.CharacterAt(index)->Name;
+        EXPECT_EQ(ToCp932(name), names[file]) << file;
+        EXPECT_EQ(catalogue.FindCharacter(name), index) << file;
+        EXPECT_EQ(catalogue.FindCharacter(FromCp932(names[file])), index) << file;
+        ++index;
+    }
+    EXPECT_TRUE(boxes_.Boxes.empty());
 }
 
 TEST_F(CharacterCatalogueTest, NoPackageEndsTheStartUpWithOneEmptyCharacter) {

@@ -169,8 +169,60 @@ TEST_F(NoteFileTest, AFailedSaveRaisesTheErrorAndKeepsTheOldFile) {
 TEST_F(NoteFileTest, KeepsWhatStandsBeforeTheFirstSection) {
     Store("VLZozed.ini", "; written by hand\r\n[x]\r\nMemo=a\r\n");
     WriteNotes(Base(), ReadNotes(Base()));
-    EXPECT_EQ(Contents("VLZozed.ini").substr(0, 20), "; written by hand\r\n\r");
+    EXPECT_EQ(Contents("VLZozed.ini").substr(0, 20), "; written by hand\r\n[");
 }
 
+// One note section as the program writes it, with the given raw bytes for the text keys.
+std::string StoredNote(std::size_t position, const std::string& memo, const std::string& fontName,
+                       const std::string& character) {
+    return "[" + std::to_string(position) + "]\r\nMemo=" + memo +
+           "\r\nWindowLeft=0\r\nWindowTop=0\r\nFontName=" + fontName +
+           "\r\nFontSize=9\r\nFontColor=16777215\r\nFontCharSet=128\r\nFontStyleBold=0\r\n"
+           "FontStyleItalic=0\r\nFontStyleUnderline=0\r\nFontStyleStrikeOut=0\r\nBGColor=0\r\n"
+           "Character=" +
+           character + "\r\n";
+}
+
+TEST_F(NoteFileTest, KeepsEveryByteThatShiftJisCannotDecodeOnSave) {
+    std::string file;
+    std::size_t position = 0;
+    // Every single byte from 0x80 up: inside a value, before an escaped line break, and last in
+    // the value (a lead byte there stands alone).
+    for (int value = 0x80; value <= 0xFF; ++value) {
+        const std::string byte(1, static_cast<char>(value));
+        file += StoredNote(position++, "memo" + byte + "\\nnext" + byte, "Font" + byte,
+                           "Ch" + byte + "r" + byte);
+    }
+    // Unassigned codes, duplicate codes that CP932 writes under another code, one whose second
+    // byte is a backslash, and the user-defined area.
+    for (const std::string codes : {"\x85\x40\x86\x9F\xEB\xFC", "\xED\x40\xEE\xFC\x87\x90",
+                                    "\x85\x5Cn\\n", "\xF0\x40\xF9\xFC"}) {
+        file += StoredNote(position++, codes, codes, codes);
+    }
+    Store("VLZozed.ini", file);
+
+    std::vector<TNote> notes = ReadNotes(Base());
+    ASSERT_EQ(notes.size(), position);
+    EXPECT_EQ(Cp932Shown(notes[0].Memo), "memo\uFFFD\r\nnext\uFFFD");
+    // 0x85 0x5C is one (unassigned) code: its backslash starts no escape.
+    EXPECT_EQ(Cp932Shown(notes[0x85 - 0x80].Memo), "memo\uFFFDnnext\uFFFD");
+    EXPECT_EQ(Cp932Shown(notes[128 + 2].Memo), "\uFFFDn\r\n");
+    WriteNotes(Base(), notes);
+    EXPECT_EQ(Contents("VLZozed.ini"), file);
+    EXPECT_EQ(ReadNotes(Base()), notes);
+}
+
+TEST_F(NoteFileTest, TextTypedAroundUndecodableBytesIsSavedAsTyped) {
+    Store("VLZozed.ini", StoredNote(0,
+                                    "\x80"
+                                    "ends in a lead byte\x81",
+                                    "F", "C"));
+    std::vector<TNote> notes = ReadNotes(Base());
+    ASSERT_EQ(notes.size(), 1u);
+    notes[0].Memo = "前に" + notes[0].Memo + "\r\n後に\\n";
+    WriteNotes(Base(), notes);
+    EXPECT_EQ(Cp932Shown(ReadNotes(Base())[0].Memo),
+              "前に\uFFFDends in a lead byte\uFFFD\r\n後に\r\n");
+}
 }  // namespace
 }  // namespace vlz

@@ -35,8 +35,8 @@ TEST_F(PreferencesTest, AMissingFileIsTheFirstStartWithDefaults) {
 
     WritePreferences(Base(), preferences);
     EXPECT_EQ(Contents(),
-              "[Interface]\r\nMouseButtonMode=0\r\n\r\n"
-              "[System]\r\nAutoBackupInterval=5\r\nBootCount=1\r\n\r\n"
+              "[Interface]\r\nMouseButtonMode=0\r\n"
+              "[System]\r\nAutoBackupInterval=5\r\nBootCount=1\r\n"
               "[DefaultZozedProperty]\r\nFontName=\x82\x6c\x82\x72 \x82\x6f\x83\x53\x83\x56"
               "\x83\x62\x83\x4e\r\nFontSize=9\r\nFontColor=16777215\r\nFontCharSet=128\r\n"
               "FontStyleBold=0\r\nFontStyleItalic=0\r\nFontStyleUnderline=0\r\n"
@@ -90,6 +90,21 @@ TEST_F(PreferencesTest, BringsImpossibleIntervalsAndCountsIntoRange) {
     preferences = ReadPreferences(Base());
     EXPECT_EQ(preferences.AutoBackupInterval, 0);
     EXPECT_EQ(preferences.BootCount, 17);
+}
+
+TEST_F(PreferencesTest, KeepsUndecodableBytesOfTheDefaultFontAndCharacter) {
+    for (int value = 0x80; value <= 0xFF; ++value) {
+        const std::string byte(1, static_cast<char>(value));
+        // An unassigned code, a duplicate code, and the byte inside and last in the value.
+        const std::string fontLine = "FontName=F" + byte + "\x85\x40" + byte + "\r\n";
+        const std::string characterLine = "Character=\xED\x40" + byte + "\r\n";
+        Store("[DefaultZozedProperty]\r\n" + fontLine + characterLine);
+        WritePreferences(Base(), ReadPreferences(Base()));
+        const std::string written = Contents();
+        EXPECT_EQ(written.find("[DefaultZozedProperty]\r\n" + fontLine + characterLine), 0u)
+            << std::hex << value;
+        EXPECT_NE(written.find("BootCount=1\r\n"), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -81,14 +81,38 @@ TEST(IniDocument, AddsKeysAtTheEndOfTheirSectionAndSectionsAtTheEnd) {
     document.SetValue("A", "c", "3");
     document.SetValue("B", "d", "4");
     document.SetValue("C", "e", "5");
-    EXPECT_EQ(document.Serialize(),
-              "[A]\r\na=1\r\nc=3\r\n\r\n[B]\r\nb=1\r\nd=4\r\n\r\n[C]\r\ne=5\r\n");
+    EXPECT_EQ(document.Serialize(), "[A]\r\na=1\r\nc=3\r\n\r\n[B]\r\nb=1\r\nd=4\r\n[C]\r\ne=5\r\n");
+}
 
+TEST(IniDocument, WritesANewSectionRightAfterThePreviousLineAsWindowsNtDoes) {
     TIniDocument empty;
-    empty.SetValue("Interface", "MouseButtonMode", "0");
-    empty.SetValue("System", "AutoBackupInterval", "5");
-    EXPECT_EQ(empty.Serialize(),
-              "[Interface]\r\nMouseButtonMode=0\r\n\r\n[System]\r\nAutoBackupInterval=5\r\n");
+    empty.SetValue("App1", "key1", "string1");
+    empty.SetValue("App2", "key4", "string4");
+    EXPECT_EQ(empty.Serialize(), "[App1]\r\nkey1=string1\r\n[App2]\r\nkey4=string4\r\n");
+
+    // What stands before the new section keeps its bytes: a blank line the file ends with stays
+    // one blank line, and a last line without a line end only gains the line end.
+    TIniDocument blankAtEnd("[A]\r\na=1\r\n\r\n");
+    blankAtEnd.SetValue("B", "b", "2");
+    EXPECT_EQ(blankAtEnd.Serialize(), "[A]\r\na=1\r\n\r\n[B]\r\nb=2\r\n");
+    TIniDocument noLineEnd("; only a comment");
+    noLineEnd.SetValue("B", "b", "2");
+    EXPECT_EQ(noLineEnd.Serialize(), "; only a comment\r\n[B]\r\nb=2\r\n");
+}
+
+TEST(IniDocument, ReadsALoneCarriageReturnAsALineEnd) {
+    const std::string bytes = "[A]\rk=1\r[B]\nk=2\r\n\r\r\n[C]\rk=3";
+    TIniDocument document(bytes);
+    EXPECT_EQ(document.SectionNames(), (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_EQ(ValueOr(document, "A", "k"), "1");
+    EXPECT_EQ(ValueOr(document, "B", "k"), "2");
+    EXPECT_EQ(ValueOr(document, "C", "k"), "3");
+    EXPECT_EQ(document.Serialize(), bytes);
+
+    // A changed key keeps its own line end; a new key gets the program's.
+    document.SetValue("A", "k", "10");
+    document.SetValue("A", "n", "x");
+    EXPECT_EQ(document.Serialize(), "[A]\rk=10\rn=x\r\n[B]\nk=2\r\n\r\r\n[C]\rk=3");
 }
 
 TEST(IniDocument, ErasesEverySectionOfTheNameWithItsLines) {
@@ -98,7 +122,7 @@ TEST(IniDocument, ErasesEverySectionOfTheNameWithItsLines) {
     EXPECT_EQ(document.SectionNames(), (std::vector<std::string>{"B"}));
     document.EraseSection("B");
     document.SetValue("0", "Memo", "x");
-    EXPECT_EQ(document.Serialize(), "top\r\n\r\n[0]\r\nMemo=x\r\n");
+    EXPECT_EQ(document.Serialize(), "top\r\n[0]\r\nMemo=x\r\n");
 }
 
 TEST(IniDocument, QuotesValuesThatWouldNotReadBackAsThemselves) {

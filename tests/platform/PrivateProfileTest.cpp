@@ -50,7 +50,7 @@ TEST(PrivateProfile, CommitsAllChangesInOneWriteAndLeavesNoTemporaryFiles) {
     profile.SetValue("B", "y", "3");
     EXPECT_EQ(Contents(path), "[A]\r\nx=1\r\n");  // not yet
     profile.Commit();
-    EXPECT_EQ(Contents(path), "[A]\r\nx=2\r\n\r\n[B]\r\ny=3\r\n");
+    EXPECT_EQ(Contents(path), "[A]\r\nx=2\r\n[B]\r\ny=3\r\n");
     EXPECT_EQ(FolderEntries(folder.Path()), (std::vector<std::string>{"a.ini"}));
 }
 

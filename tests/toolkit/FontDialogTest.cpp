@@ -127,6 +127,25 @@ TEST_F(FontDialog, RefusesASizeThatIsNotAPositiveNumber) {
     EXPECT_EQ(boxes.Texts.size(), 3u);
 }
 
+TEST_F(FontDialog, RefusesAFaceNameThatShiftJisCannotHoldButKeepsTheStoredOne) {
+    RecordingBoxes boxes;
+    TFontDialog dialog;
+    dialog.Font = MemoFont();
+    dialog.Font.Name = "Stored\U000F0080";  // a byte that Shift-JIS could not decode
+    WhenShown<TFontDialogWindow>([](TFontDialogWindow& window) {
+        auto* face = window.findChild<QLineEdit*>("FaceEdit");
+        const QString stored = face->text();
+        face->setText(QString::fromUtf8("文泉驿微米黑"));  // 驿 is not in Shift-JIS
+        window.accept();
+        EXPECT_TRUE(window.isVisible());
+        face->setText(stored);
+        window.accept();
+    });
+    EXPECT_TRUE(dialog.Execute());
+    EXPECT_EQ(dialog.Font.Name, "Stored\U000F0080");
+    EXPECT_EQ(boxes.Texts.size(), 1u);
+}
+
 TEST_F(FontDialog, ColourDialogShowsTheWorkingColourAndKeepsItOnCancel) {
     TColorDialog dialog;
     dialog.Color = RGB(10, 20, 30);

@@ -222,7 +222,7 @@ int List(const std::vector<std::string>& arguments) {
     }
     for (std::int32_t i = 0; i < reader.Count(); ++i) {
         TPackageEntry entry = reader.GetEntry(i);
-        std::cout << i << '\t' << FromCp932(entry.Name) << '\t' << entry.Offset << '\t'
+        std::cout << i << '\t' << Cp932Shown(FromCp932(entry.Name)) << '\t' << entry.Offset << '\t'
                   << entry.Size << '\n';
     }
     return 0;
