@@ -207,7 +207,8 @@ TPackageDescription MakePackageDescription(const std::vector<std::uint8_t>& sour
     if ((bom || !IsAscii(text)) && IsUtf8(text)) {
         description.Text = DescriptionToCp932(WithCrLf(text));
         description.Converted = true;
-    } else if (bom || FromCp932(text).find(ReplacementCharacter) != std::string::npos) {
+    } else if (bom || Cp932Shown(FromCp932(text)).find(ReplacementCharacter) != std::string::npos) {
+        // Bytes that decode to no character are carried through, and show as the mark.
         throw EDescriptionError("it is neither UTF-8 nor Shift-JIS text");
     } else {
         description.Text = std::string(text);
