@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <string>
 
 #include "platform/Exception.h"
 #include "toolkit/Application.h"
@@ -101,13 +102,19 @@ class ProbeForm : public TForm {
     bool AllowClose = true;
     TCloseAction Action = TCloseAction::caHide;
     int Created = 0, Shown = 0, Hidden = 0;
+    // Whether each hook ran, in order: 'B' for BeforeShow, 'S' for FormShow.
+    std::string Hooks;
 
   protected:
     void FormCreate() override {
         ++Created;
         throw Exception("creation failed");
     }
-    void FormShow() override { ++Shown; }
+    void BeforeShow() override { Hooks += 'B'; }
+    void FormShow() override {
+        ++Shown;
+        Hooks += 'S';
+    }
     void FormHide() override { ++Hidden; }
     void FormCloseQuery(bool& CanClose) override { CanClose = AllowClose; }
     void FormClose(TCloseAction& action) override { action = Action; }
@@ -138,6 +145,20 @@ TEST_F(ToolkitTest, CloseQueryAndCloseActionCanKeepTheFormOpen) {
     EXPECT_TRUE(form->Close());
     EXPECT_FALSE(form->Visible());
     EXPECT_EQ(form->Hidden, 1);
+}
+
+TEST_F(ToolkitTest, QtShowAndShowRunTheSameHooksOncePerShowing) {
+    auto form = CreateForm<ProbeForm>();
+    form->show();
+    EXPECT_EQ(form->Hooks, "BS");
+    form->Show();  // already shown: nothing runs again
+    EXPECT_EQ(form->Hooks, "BS");
+    form->Hide();
+    form->Show();
+    EXPECT_EQ(form->Hooks, "BSBS");
+    form->hide();
+    form->setVisible(true);
+    EXPECT_EQ(form->Hooks, "BSBSBS");
 }
 
 TEST_F(ToolkitTest, ShowModalReturnsTheResultThatEndedIt) {

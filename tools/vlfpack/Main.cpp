@@ -19,6 +19,7 @@
 #include "characters/PackageFile2.h"
 #include "characters/PackageWriter.h"
 #include "platform/Cp932.h"
+#include "platform/ScopeGuard.h"
 #include "platform/Stream.h"
 
 namespace vlz {
@@ -32,15 +33,12 @@ class EUsage : public Exception {
 // Writes beside the target and renames over it, so that a failure never leaves a damaged file.
 void WriteFileSafely(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::string temporary = path + ".vlfpack-" + std::to_string(::getpid());
-    try {
+    TScopeFailure removing([&temporary] { std::remove(temporary.c_str()); });
+    {
         TFileStream file(temporary, TFileStream::Mode::Create);
         file.WriteBuffer(bytes.data(), bytes.size());
-    } catch (...) {
-        std::remove(temporary.c_str());
-        throw;
     }
     if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
         throw EWriteError("cannot write " + path);
     }
 }
