@@ -12,7 +12,6 @@
 #include <cmath>
 #include <limits>
 
-#include "app/Main.h"
 #include "characters/Sprite.h"
 #include "graphics/Bitmap.h"
 #include "notes/FramePicture.h"
@@ -73,10 +72,8 @@ std::string CreationText(double moment) {
     return text.toStdString();
 }
 
-TZozedForm::TZozedForm(TMainForm& MainForm)
-    : TForm(Qt::Tool | Qt::FramelessWindowHint),
-      FMainForm(MainForm),
-      FBuffer(std::make_unique<TBitmap>()) {
+TZozedForm::TZozedForm(TNoteHost& Host)
+    : TForm(Qt::Tool | Qt::FramelessWindowHint), FHost(Host), FBuffer(std::make_unique<TBitmap>()) {
     SetClientSize(ClientWidth, ClientHeight);
     setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック")));
 
@@ -125,17 +122,18 @@ void TZozedForm::BuildPopupMenu() {
     ZozedProp = PopupMenu->addAction(QStringLiteral("プロパティ(&P)"));
     connect(ZozedProp, &QAction::triggered, this,
             [this] { Guarded([this] { ZozedPropClick(); }); });
-    Close = PopupMenu->addAction(QStringLiteral("削除(&D)..."));
-    connect(Close, &QAction::triggered, this, [this] { Guarded([this] { CloseClick(); }); });
+    CloseItem = PopupMenu->addAction(QStringLiteral("削除(&D)..."));
+    connect(CloseItem, &QAction::triggered, this, [this] { Guarded([this] { CloseClick(); }); });
+    const TNoteActions actions = FHost.NoteActions();
     PopupMenu->addSeparator();
-    PopupMenu->addAction(FMainForm.NewAction);
+    PopupMenu->addAction(actions.NewAction);
     PopupMenu->addSeparator();
-    PopupMenu->addAction(FMainForm.AboutAction);
+    PopupMenu->addAction(actions.AboutAction);
     QMenu* systemMenu = PopupMenu->addMenu(QStringLiteral("システムメニュー(&S)"));
-    systemMenu->addAction(FMainForm.HideAction);
-    systemMenu->addAction(FMainForm.ConfigAction);
+    systemMenu->addAction(actions.HideAction);
+    systemMenu->addAction(actions.ConfigAction);
     systemMenu->addSeparator();
-    systemMenu->addAction(FMainForm.ExitAction);
+    systemMenu->addAction(actions.ExitAction);
 }
 
 void TZozedForm::FormCreate() {
@@ -150,7 +148,7 @@ void TZozedForm::FormCreate() {
 
 void TZozedForm::SetCharacter(int index) {
     FCharacterIndex = index;
-    if (const TSprite* sprite = FMainForm.CharacterAt(index)) {
+    if (const TSprite* sprite = FHost.CharacterAt(index)) {
         Timer->SetInterval(sprite->AnimationInterval);
     }
 }
@@ -172,7 +170,7 @@ void TZozedForm::SetMemoBGColor(TColor color) {
 }
 
 void TZozedForm::TimerTimer() {
-    TSprite* sprite = FMainForm.CharacterAt(FCharacterIndex);
+    TSprite* sprite = FHost.CharacterAt(FCharacterIndex);
     if (sprite == nullptr) {
         return;
     }
@@ -260,12 +258,12 @@ void TZozedForm::CloseClick() {
     const int answer = ShowMessageBox("付箋を削除してもよろしいですか？", "削除の確認",
                                       MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
     if (answer == IDOK) {
-        FMainForm.RemoveNote(this);
+        FHost.RemoveNote(this);
     }
 }
 
 void TZozedForm::ZozedPropClick() {
-    if (TZozedPropForm* dialog = FMainForm.ZozedPropForm) {
+    if (TZozedPropForm* dialog = FHost.ZozedPropForm()) {
         dialog->TargetNote = this;
         dialog->ShowModal();
     }
@@ -285,7 +283,7 @@ void TZozedForm::FormHide() {
 }
 
 void TZozedForm::FormClose(TCloseAction& Action) {
-    if (FMainForm.IsNote(this)) {
+    if (FHost.IsNote(this)) {
         Action = TCloseAction::caNone;
     }
 }
