@@ -10,8 +10,8 @@
 #include <new>
 
 #include "app/Main.h"
-#include "app/NoteFile.h"
-#include "app/Preferences.h"
+#include "app/core/NoteFile.h"
+#include "app/core/Preferences.h"
 #include "notes/Zozed.h"
 #include "platform/MessageBox.h"
 #include "support/QtApplication.h"

@@ -9,9 +9,9 @@
 
 #include "about/About.h"
 #include "app/Config.h"
-#include "app/FileSearch.h"
-#include "app/NoteFile.h"
-#include "app/Preferences.h"
+#include "app/core/FileSearch.h"
+#include "app/core/NoteFile.h"
+#include "app/core/Preferences.h"
 #include "characters/Sprite.h"
 #include "icons/TrayIconArt.h"
 #include "notes/Zozed.h"

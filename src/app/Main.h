@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/CharacterCatalogue.h"
+#include "app/core/CharacterCatalogue.h"
 #include "dialoghost/DialogHost.h"
 #include "graphics/Color.h"
 #include "graphics/Font.h"

@@ -9,7 +9,7 @@
 #include "about/About.h"
 #include "app/Config.h"
 #include "app/Main.h"
-#include "app/SingleInstance.h"
+#include "app/core/SingleInstance.h"
 #include "notes/ZozedProp.h"
 #include "platform/ExecutablePath.h"
 #include "platform/MessageBox.h"

@@ -14,8 +14,8 @@
 
 #include "characters/Sprite.h"
 #include "graphics/Bitmap.h"
-#include "notes/FramePicture.h"
 #include "notes/ZozedProp.h"
+#include "notes/core/FramePicture.h"
 #include "platform/MessageBox.h"
 #include "toolkit/Application.h"
 #include "toolkit/Image.h"

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "app/Main.h"
-#include "app/NoteFile.h"
-#include "app/Preferences.h"
+#include "app/core/NoteFile.h"
+#include "app/core/Preferences.h"
 #include "characters/Sprite.h"
 #include "notes/Zozed.h"
 #include "platform/NotifyIcon.h"

@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "notes/FramePicture.h"
+#include "notes/core/FramePicture.h"
 
 namespace vlz {
 namespace {

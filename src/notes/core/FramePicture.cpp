@@ -1,4 +1,4 @@
-#include "notes/FramePicture.h"
+#include "notes/core/FramePicture.h"
 
 namespace vlz {
 

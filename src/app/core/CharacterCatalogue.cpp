@@ -1,6 +1,6 @@
-#include "app/CharacterCatalogue.h"
+#include "app/core/CharacterCatalogue.h"
 
-#include "app/FileSearch.h"
+#include "app/core/FileSearch.h"
 #include "platform/FindFile.h"
 #include "platform/MessageBox.h"
 
