@@ -9,25 +9,23 @@
 
 #include "about/About.h"
 #include "app/Config.h"
-#include "app/core/FileSearch.h"
+#include "app/core/ApplicationTitle.h"
 #include "app/core/NoteFile.h"
 #include "app/core/Preferences.h"
 #include "characters/Sprite.h"
+#include "graphics/PixelArt.h"
 #include "icons/TrayIconArt.h"
 #include "notes/Zozed.h"
 #include "notes/ZozedProp.h"
 #include "platform/MessageBox.h"
 #include "toolkit/Application.h"
 #include "toolkit/Memo.h"
-#include "toolkit/PixelArt.h"
 #include "toolkit/Timer.h"
 #include "trayicon/TrayIcon.h"
 
 namespace vlz {
 
 namespace {
-
-constexpr const char* Title = "Velloric付箋";
 
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
@@ -41,18 +39,19 @@ QAction* MakeAction(QObject* owner, const char* caption, std::function<void()> h
     return action;
 }
 
-}  // namespace
-
+// The tray icons from their pixel art.
 void LoadTrayIcons(TIcon& shown, TIcon& hidden) {
-    TPixelArt art = ParsePixelArt(ShowIconArt);
-    shown.SetPixels(art.Width, art.Height, std::move(art.Pixels));
-    art = ParsePixelArt(HideIconArt);
-    hidden.SetPixels(art.Width, art.Height, std::move(art.Pixels));
+    const TPixelArt shownArt = ParsePixelArt(ShowIconArt);
+    shown.SetPixels(shownArt.PictureWidth(), shownArt.PictureHeight(), shownArt.PictureArgb());
+    const TPixelArt hiddenArt = ParsePixelArt(HideIconArt);
+    hidden.SetPixels(hiddenArt.PictureWidth(), hiddenArt.PictureHeight(), hiddenArt.PictureArgb());
 }
+
+}  // namespace
 
 TMainForm::TMainForm(std::string ExecutablePath)
     : TForm(Qt::Window), FExecutablePath(std::move(ExecutablePath)) {
-    SetCaption(Title);
+    SetCaption(ApplicationTitle);
     SetClientSize(235, 122);
 
     LoadTrayIcons(FShowIconImage, FHideIconImage);
@@ -76,7 +75,7 @@ TMainForm::TMainForm(std::string ExecutablePath)
     FTrayIcon = std::make_unique<TTrayIcon>(this);
     FTrayIcon->ReadState([this](TTrayIcon& tray) {
         tray.SetLBPopupMenu(FPopupMenu);
-        tray.SetTipHelp(Title);
+        tray.SetTipHelp(ApplicationTitle);
         tray.SetBalloonIcon(biifNone);
         tray.SetOnMouseDown([this](TObject& Sender, TMouseButton Button, TShiftState Shift, int X,
                                    int Y) { TrayIconMouseDown(Sender, Button, Shift, X, Y); });

@@ -142,7 +142,4 @@ class TMainForm : public TForm, public TDialogController, public TNoteHost {
     QPointer<QWidget> FLastActive;
 };
 
-// The tray icons from their pixel art.
-void LoadTrayIcons(TIcon& shown, TIcon& hidden);
-
 }  // namespace vlz

@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::srand(static_cast<unsigned>(std::time(nullptr)));
-    application.SetTitle("Velloric付箋");
+    application.SetTitle(ApplicationTitle);
     PrepareDesktop(application);
 
     QtDesktop desktop;

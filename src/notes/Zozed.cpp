@@ -16,6 +16,7 @@
 #include "graphics/Bitmap.h"
 #include "notes/ZozedProp.h"
 #include "notes/core/FramePicture.h"
+#include "notes/core/NoteLayout.h"
 #include "platform/MessageBox.h"
 #include "toolkit/Application.h"
 #include "toolkit/Image.h"
@@ -27,11 +28,6 @@
 namespace vlz {
 
 namespace {
-
-constexpr int BoxLeft = 12;
-constexpr int BoxTop = 12;
-constexpr int BoxWidth = 68;
-constexpr int BoxHeight = 89;
 
 // Every note shows the same frame picture; it is drawn once.
 const TFramePicture& SharedFramePicture() {
@@ -74,20 +70,20 @@ std::string CreationText(double moment) {
 
 TZozedForm::TZozedForm(TNoteHost& Host)
     : TForm(Qt::Tool | Qt::FramelessWindowHint), FHost(Host), FBuffer(std::make_unique<TBitmap>()) {
-    SetClientSize(ClientWidth, ClientHeight);
+    SetClientSize(NoteWidth, NoteHeight);
     setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック")));
 
     FrameImage = new TImage(this);
-    FrameImage->setGeometry(0, 0, ClientWidth, ClientHeight);
+    FrameImage->setGeometry(0, 0, NoteWidth, NoteHeight);
     FrameImage->setCursor(Qt::PointingHandCursor);
     LoadFramePicture(FrameImage->Picture());
 
     PaintBox = new TPaintBox(this);
-    PaintBox->setGeometry(BoxLeft, BoxTop, BoxWidth, BoxHeight);
+    PaintBox->setGeometry(CharacterBoxLeft, CharacterBoxTop, CharacterBoxWidth, CharacterBoxHeight);
     PaintBox->setCursor(Qt::PointingHandCursor);
 
     Memo = new TMemo(this);
-    Memo->setGeometry(91, 17, 211, 79);
+    Memo->setGeometry(MemoLeft, MemoTop, MemoWidth, MemoHeight);
     Memo->SetMaxLength(MemoLimit);
     Memo->SetColor(clBlack);
     TFont memoFont;
@@ -143,7 +139,7 @@ void TZozedForm::FormCreate() {
     Memo->Clear();
     Memo->AddLine(CreationText(FCreatedAt));
     Memo->AddLine("ここにメモを書き込めます.");
-    FBuffer->SetSize(BoxWidth, BoxHeight);
+    FBuffer->SetSize(CharacterBoxWidth, CharacterBoxHeight);
 }
 
 void TZozedForm::SetCharacter(int index) {
@@ -175,15 +171,16 @@ void TZozedForm::TimerTimer() {
         return;
     }
     // Division truncating toward zero: a frame larger than the box gets negative offsets.
-    const int x = (BoxWidth - sprite->PatternWidth) / 2;
-    const int y = (BoxHeight - sprite->PatternHeight) / 2;
+    const int x = (CharacterBoxWidth - sprite->PatternWidth) / 2;
+    const int y = (CharacterBoxHeight - sprite->PatternHeight) / 2;
     TCanvas& buffer = FBuffer->Canvas();
-    buffer.CopyRect(Rect(0, 0, BoxWidth, BoxHeight), FrameImage->Picture().Canvas(),
-                    Bounds(BoxLeft, BoxTop, BoxWidth, BoxHeight));
+    buffer.CopyRect(
+        Rect(0, 0, CharacterBoxWidth, CharacterBoxHeight), FrameImage->Picture().Canvas(),
+        Bounds(CharacterBoxLeft, CharacterBoxTop, CharacterBoxWidth, CharacterBoxHeight));
     const int count = sprite->PatternCount > 0 ? sprite->PatternCount : 1;
     sprite->DrawFrame(buffer, x, y, FFrameCounter % count);
-    PaintBox->Canvas().CopyRect(Rect(0, 0, BoxWidth, BoxHeight), buffer,
-                                Rect(0, 0, BoxWidth, BoxHeight));
+    PaintBox->Canvas().CopyRect(Rect(0, 0, CharacterBoxWidth, CharacterBoxHeight), buffer,
+                                Rect(0, 0, CharacterBoxWidth, CharacterBoxHeight));
     // The counter only grows; past the largest value it starts again from 0 rather than going
     // negative, which would give negative frame numbers.
     FFrameCounter = FFrameCounter == std::numeric_limits<int>::max() ? 0 : FFrameCounter + 1;
@@ -308,7 +305,7 @@ void TZozedForm::KeepOnScreen() {
     if (!PositionSet()) {
         return;
     }
-    const QRect frame(pos(), QSize(ClientWidth, ClientHeight));
+    const QRect frame(pos(), QSize(NoteWidth, NoteHeight));
     const QList<QScreen*> screens = QGuiApplication::screens();
     if (screens.isEmpty()) {
         return;
@@ -329,10 +326,10 @@ void TZozedForm::KeepOnScreen() {
         }
     }
     const QRect area = nearest->availableGeometry();
-    const int left = std::clamp(frame.left(), area.left(),
-                                std::max(area.left(), area.right() - ClientWidth + 1));
+    const int left =
+        std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() - NoteWidth + 1));
     const int top =
-        std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() - ClientHeight + 1));
+        std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() - NoteHeight + 1));
     move(left, top);
     FShownAt = QPoint(left, top);
 }

@@ -28,8 +28,6 @@ class TTimer;
 class TZozedForm : public TForm, public TPropertyTarget {
     Q_OBJECT
   public:
-    static constexpr int ClientWidth = 320;
-    static constexpr int ClientHeight = 110;
     static constexpr int MemoLimit = 1500;
 
     explicit TZozedForm(TNoteHost& Host);

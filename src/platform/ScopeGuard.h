@@ -8,54 +8,59 @@
 
 namespace vlz {
 
-// Runs `undo` when the scope ends, normally or by an exception. An undo that fails on a normal
-// end raises its error as any statement there would; one that fails while an exception leaves
-// the scope is dropped, so that the first failure is the one that reaches the user.
+// What both guards share: the undo, and whether the scope is being left by an exception that was
+// not yet on its way when the guard was made.
 template <class Undo>
-class TScopeExit {
+class TScopeGuard {
   public:
-    explicit TScopeExit(Undo undo)
+    TScopeGuard(const TScopeGuard&) = delete;
+    TScopeGuard& operator=(const TScopeGuard&) = delete;
+
+  protected:
+    explicit TScopeGuard(Undo undo)
         : FUndo(std::move(undo)), FExceptionsAtStart(std::uncaught_exceptions()) {}
-    ~TScopeExit() noexcept(false) {
-        if (std::uncaught_exceptions() == FExceptionsAtStart) {
-            FUndo();
-            return;
-        }
+    ~TScopeGuard() = default;
+
+    bool LeftByException() const { return std::uncaught_exceptions() > FExceptionsAtStart; }
+    // The first failure is the one that reaches the user: a second one, from the undo, is dropped.
+    void UndoAfterFailure() noexcept {
         try {
             FUndo();
         } catch (...) {
         }
     }
-    TScopeExit(const TScopeExit&) = delete;
-    TScopeExit& operator=(const TScopeExit&) = delete;
+
+    Undo FUndo;
 
   private:
-    Undo FUndo;
     int FExceptionsAtStart;
 };
 
-// Runs `undo` only when the scope is left by an exception, which then goes on as before (a
-// failing undo is dropped).
+// Runs `undo` when the scope ends, normally or by an exception. An undo that fails on a normal
+// end raises its error as any statement there would.
 template <class Undo>
-class TScopeFailure {
+class TScopeExit : public TScopeGuard<Undo> {
   public:
-    explicit TScopeFailure(Undo undo)
-        : FUndo(std::move(undo)), FExceptionsAtStart(std::uncaught_exceptions()) {}
-    ~TScopeFailure() {
-        if (std::uncaught_exceptions() == FExceptionsAtStart) {
-            return;
-        }
-        try {
-            FUndo();
-        } catch (...) {
+    explicit TScopeExit(Undo undo) : TScopeGuard<Undo>(std::move(undo)) {}
+    ~TScopeExit() noexcept(false) {
+        if (this->LeftByException()) {
+            this->UndoAfterFailure();
+        } else {
+            this->FUndo();
         }
     }
-    TScopeFailure(const TScopeFailure&) = delete;
-    TScopeFailure& operator=(const TScopeFailure&) = delete;
+};
 
-  private:
-    Undo FUndo;
-    int FExceptionsAtStart;
+// Runs `undo` only when the scope is left by an exception, which then goes on as before.
+template <class Undo>
+class TScopeFailure : public TScopeGuard<Undo> {
+  public:
+    explicit TScopeFailure(Undo undo) : TScopeGuard<Undo>(std::move(undo)) {}
+    ~TScopeFailure() {
+        if (this->LeftByException()) {
+            this->UndoAfterFailure();
+        }
+    }
 };
 
 // Installs a hook implementation for the scope and puts the previous one back at its end.

@@ -9,7 +9,6 @@
 #include "toolkit/Application.h"
 #include "toolkit/Form.h"
 #include "toolkit/Memo.h"
-#include "toolkit/PixelArt.h"
 #include "toolkit/ScriptedMessageBoxes.h"  // tests/toolkit
 #include "toolkit/Timer.h"
 
@@ -37,13 +36,6 @@ class ToolkitTest : public ::testing::Test {
     }
     testing::ScriptedMessageBoxes Boxes;
 };
-
-TEST_F(ToolkitTest, ExceptionTextEndsWithAFullStop) {
-    EXPECT_EQ(ExceptionText(std::make_exception_ptr(Exception("Bad DIB Type"))), "Bad DIB Type.");
-    EXPECT_EQ(ExceptionText(std::make_exception_ptr(Exception("done."))), "done.");
-    EXPECT_EQ(ExceptionText(std::make_exception_ptr(Exception("登録できません。"))),
-              "登録できません。");
-}
 
 TEST_F(ToolkitTest, GuardedHandlerFailureIsShownWithTheTitleAndErrorIcon) {
     bool after = false;
@@ -203,24 +195,6 @@ TEST_F(ToolkitTest, MemoRefusesTextThatShiftJisCannotHold) {
     EXPECT_EQ(memo.Text(), "メモ");
     ASSERT_EQ(Boxes.Boxes.size(), 2u);
     EXPECT_EQ(Boxes.Boxes[0].Flags & MB_ICONMASK, MB_ICONWARNING);
-}
-
-TEST(PixelArtTest, ReadsLegendAndRows) {
-    const TPixelArt art = ParsePixelArt(
-        "# comment\n"
-        ". transparent\n"
-        "R FF0000\n"
-        ".R\r\n"
-        "R.\n");
-    EXPECT_EQ(art.Width, 2);
-    EXPECT_EQ(art.Height, 2);
-    EXPECT_EQ(art.Pixels, (std::vector<std::uint32_t>{0, 0xFFFF0000, 0xFFFF0000, 0}));
-}
-
-TEST(PixelArtTest, RejectsUnknownCharactersAndRaggedRows) {
-    EXPECT_THROW(ParsePixelArt("R FF0000\nRX\n"), Exception);
-    EXPECT_THROW(ParsePixelArt("R FF0000\nRR\nR\n"), Exception);
-    EXPECT_THROW(ParsePixelArt("R FF00G0\nR\n"), Exception);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "characters/Sprite.h"
+#include "notes/core/NoteLayout.h"
 
 namespace vlz {
 
@@ -31,8 +32,9 @@ bool CheckPackage(const std::string& path, std::ostream& out) {
         std::cerr << "vlfpack: note: frame " << sprite.PatternCount - 1
                   << " lies partly outside the picture and is drawn clipped\n";
     }
-    if (sprite.PatternWidth > 68 || sprite.PatternHeight > 89) {
-        std::cerr << "vlfpack: note: frames larger than 68 x 89 are cut off in a note\n";
+    if (sprite.PatternWidth > CharacterBoxWidth || sprite.PatternHeight > CharacterBoxHeight) {
+        std::cerr << "vlfpack: note: frames larger than " << CharacterBoxWidth << " x "
+                  << CharacterBoxHeight << " are cut off in a note\n";
     }
     return true;
 }

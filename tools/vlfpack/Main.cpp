@@ -19,6 +19,7 @@
 #include "characters/PackageFile2.h"
 #include "characters/PackageWriter.h"
 #include "platform/Cp932.h"
+#include "platform/Cp932Case.h"
 #include "platform/ScopeGuard.h"
 #include "platform/Stream.h"
 
