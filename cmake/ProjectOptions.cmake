@@ -23,12 +23,20 @@ function(vlz_warnings target)
   target_compile_options(${target} PRIVATE ${VLZ_WARNINGS})
 endfunction()
 
-# vlz_library(name SOURCES ... DEPENDS ...): one library per layer folder.
+# vlz_library(name [QT] [SOURCES ...]): the library of the folder it is declared in, made from every
+# .cpp of that folder unless SOURCES names them. The folder says what the library links with its
+# own target_link_libraries. QT runs Qt's meta-object compiler over it.
 function(vlz_library name)
-  cmake_parse_arguments(arg "" "" "SOURCES;DEPENDS" ${ARGN})
-  add_library(${name} STATIC ${arg_SOURCES})
+  cmake_parse_arguments(arg "QT" "" "SOURCES" ${ARGN})
+  set(sources ${arg_SOURCES})
+  if(NOT sources)
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  endif()
+  add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-  target_link_libraries(${name} PUBLIC ${arg_DEPENDS})
+  if(arg_QT)
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  endif()
   vlz_warnings(${name})
 endfunction()
 

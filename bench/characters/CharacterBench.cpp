@@ -1,6 +1,7 @@
 #include <benchmark/benchmark.h>
 
 #include "characters/Sprite.h"
+#include "notes/core/NoteLayout.h"
 #include "platform/MessageBox.h"
 
 namespace vlz {
@@ -21,7 +22,7 @@ BENCHMARK(LoadCharacter)->Unit(benchmark::kMicrosecond);
 void DrawFrame(benchmark::State& state) {
     TSprite sprite;
     sprite.LoadFromFile(Package);
-    TBitmap board(68, 89, TPixelFormat::pf24bit);
+    TBitmap board(CharacterBoxWidth, CharacterBoxHeight, TPixelFormat::pf24bit);
     int frame = 0;
     for (auto _ : state) {
         sprite.DrawFrame(board.Canvas(), 17, 25, frame);
@@ -34,7 +35,7 @@ BENCHMARK(DrawFrame);
 void DrawFrameOpaque(benchmark::State& state) {
     TSprite sprite;
     sprite.LoadFromFile(Package);
-    TBitmap board(68, 89, TPixelFormat::pf24bit);
+    TBitmap board(CharacterBoxWidth, CharacterBoxHeight, TPixelFormat::pf24bit);
     for (auto _ : state) {
         sprite.DrawFrameOpaque(board.Canvas(), 17, 25, 1);
         benchmark::DoNotOptimize(board.Bits());

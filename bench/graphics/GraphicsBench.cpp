@@ -7,12 +7,14 @@
 
 #include "graphics/Bitmap.h"
 #include "graphics/StretchDIBits.h"
+#include "notes/core/NoteLayout.h"
 
 namespace vlz {
 namespace {
 
-constexpr int FrameWidth = 68;
-constexpr int FrameHeight = 89;
+// A frame as large as the note's character box.
+constexpr int FrameWidth = CharacterBoxWidth;
+constexpr int FrameHeight = CharacterBoxHeight;
 constexpr int FrameCount = 4;
 
 void FillNoise(TBitmap& bitmap, std::uint32_t seed) {

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/NoteFile.h"
+#include "app/core/NoteFile.h"
 #include "platform/Cp932.h"
 
 namespace vlz {

@@ -10,8 +10,8 @@
 #include <new>
 
 #include "app/Main.h"
-#include "app/NoteFile.h"
-#include "app/Preferences.h"
+#include "app/core/NoteFile.h"
+#include "app/core/Preferences.h"
 #include "notes/Zozed.h"
 #include "platform/MessageBox.h"
 #include "support/QtApplication.h"
@@ -85,10 +85,7 @@ void BM_StartUpWith200Notes(benchmark::State& state) {
         main.RunCreate();
         main.LoadAll();
         QCoreApplication::processEvents();  // every note mapped and painted once
-        benchmark::DoNotOptimize(main.Notes.size());
-        state.PauseTiming();
-        main.Loaded = false;  // nothing saved when the benchmark's controller closes
-        state.ResumeTiming();
+        benchmark::DoNotOptimize(main.Notes().size());
     }
     InstallMessageBoxHook(previous);
 }
@@ -103,8 +100,7 @@ void BM_AnimationTick(benchmark::State& state) {
     TMainForm main(executable);
     main.RunCreate();
     main.LoadAll();
-    main.Loaded = false;
-    TZozedForm* note = main.Notes.front();
+    TZozedForm* note = main.Notes().front();
     note->Hide();  // the composition and the copy to the paint box, without Qt's painting
     note->TimerTimer();
     const long before = Allocations.load();

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "notes/DialogHost.h"
+#include "dialoghost/DialogHost.h"
 #include "toolkit/Form.h"
 #include "toolkit/Timer.h"
 

@@ -2,7 +2,7 @@
 
 #include <QMouseEvent>
 
-#include "about/OpenLink.h"
+#include "about/core/OpenLink.h"
 #include "platform/Shell.h"
 
 namespace vlz {

@@ -1,6 +1,6 @@
 #pragma once
 // A label that looks and acts like a hyperlink: a hand cursor, navy underlined text, and a click
-// that opens its caption as a web or mail address (see OpenLink.h).
+// that opens its caption as a web or mail address (see core/OpenLink.h).
 
 #include <QLabel>
 #include <functional>

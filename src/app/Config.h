@@ -2,7 +2,7 @@
 // The settings dialog: which tray mouse button opens the menu and which one hides and restores the
 // notes. OK hands the choice to the controller at once; Cancel changes nothing.
 
-#include "notes/DialogHost.h"
+#include "dialoghost/DialogHost.h"
 #include "toolkit/Form.h"
 
 class QButtonGroup;

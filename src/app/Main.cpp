@@ -9,25 +9,23 @@
 
 #include "about/About.h"
 #include "app/Config.h"
-#include "app/FileSearch.h"
-#include "app/NoteFile.h"
-#include "app/Preferences.h"
+#include "app/core/ApplicationTitle.h"
+#include "app/core/NoteFile.h"
+#include "app/core/Preferences.h"
 #include "characters/Sprite.h"
+#include "graphics/PixelArt.h"
 #include "icons/TrayIconArt.h"
 #include "notes/Zozed.h"
 #include "notes/ZozedProp.h"
 #include "platform/MessageBox.h"
 #include "toolkit/Application.h"
 #include "toolkit/Memo.h"
-#include "toolkit/PixelArt.h"
 #include "toolkit/Timer.h"
 #include "trayicon/TrayIcon.h"
 
 namespace vlz {
 
 namespace {
-
-constexpr const char* Title = "Velloric付箋";
 
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
@@ -41,50 +39,52 @@ QAction* MakeAction(QObject* owner, const char* caption, std::function<void()> h
     return action;
 }
 
-}  // namespace
-
+// The tray icons from their pixel art.
 void LoadTrayIcons(TIcon& shown, TIcon& hidden) {
-    TPixelArt art = ParsePixelArt(ShowIconArt);
-    shown.SetPixels(art.Width, art.Height, std::move(art.Pixels));
-    art = ParsePixelArt(HideIconArt);
-    hidden.SetPixels(art.Width, art.Height, std::move(art.Pixels));
+    const TPixelArt shownArt = ParsePixelArt(ShowIconArt);
+    shown.SetPixels(shownArt.PictureWidth(), shownArt.PictureHeight(), shownArt.PictureArgb());
+    const TPixelArt hiddenArt = ParsePixelArt(HideIconArt);
+    hidden.SetPixels(hiddenArt.PictureWidth(), hiddenArt.PictureHeight(), hiddenArt.PictureArgb());
 }
+
+}  // namespace
 
 TMainForm::TMainForm(std::string ExecutablePath)
     : TForm(Qt::Window), FExecutablePath(std::move(ExecutablePath)) {
-    SetCaption(Title);
+    SetCaption(ApplicationTitle);
     SetClientSize(235, 122);
 
-    LoadTrayIcons(ShowIconImage, HideIconImage);
+    LoadTrayIcons(FShowIconImage, FHideIconImage);
 
-    NewAction = MakeAction(this, "新規付箋(&N)", [this] { NewActionExecute(); });
-    HideAction = MakeAction(this, "隠す/もどす(&H)", [this] { HideActionExecute(); });
-    ConfigAction = MakeAction(this, "環境設定(&C)...", [this] { ConfigActionExecute(); });
-    AboutAction = MakeAction(this, "Velloric付箋について(&A)...", [this] { AboutActionExecute(); });
-    ExitAction = MakeAction(this, "終了(&X)", [this] { ExitActionExecute(); });
+    FNewAction = MakeAction(this, "新規付箋(&N)", [this] { NewActionExecute(); });
+    FHideAction = MakeAction(this, "隠す/もどす(&H)", [this] { HideActionExecute(); });
+    FConfigAction = MakeAction(this, "環境設定(&C)...", [this] { ConfigActionExecute(); });
+    FAboutAction =
+        MakeAction(this, "Velloric付箋について(&A)...", [this] { AboutActionExecute(); });
+    FExitAction = MakeAction(this, "終了(&X)", [this] { ExitActionExecute(); });
 
-    PopupMenu = new QMenu(this);
-    PopupMenu->addAction(NewAction);
-    PopupMenu->addAction(HideAction);
-    PopupMenu->addSeparator();
-    PopupMenu->addAction(ConfigAction);
-    PopupMenu->addAction(AboutAction);
-    PopupMenu->addSeparator();
-    PopupMenu->addAction(ExitAction);
+    FPopupMenu = new QMenu(this);
+    FPopupMenu->addAction(FNewAction);
+    FPopupMenu->addAction(FHideAction);
+    FPopupMenu->addSeparator();
+    FPopupMenu->addAction(FConfigAction);
+    FPopupMenu->addAction(FAboutAction);
+    FPopupMenu->addSeparator();
+    FPopupMenu->addAction(FExitAction);
 
-    TrayIcon = std::make_unique<TTrayIcon>(this);
-    TrayIcon->ReadState([this](TTrayIcon& tray) {
-        tray.SetLBPopupMenu(PopupMenu);
-        tray.SetTipHelp(Title);
+    FTrayIcon = std::make_unique<TTrayIcon>(this);
+    FTrayIcon->ReadState([this](TTrayIcon& tray) {
+        tray.SetLBPopupMenu(FPopupMenu);
+        tray.SetTipHelp(ApplicationTitle);
         tray.SetBalloonIcon(biifNone);
         tray.SetOnMouseDown([this](TObject& Sender, TMouseButton Button, TShiftState Shift, int X,
                                    int Y) { TrayIconMouseDown(Sender, Button, Shift, X, Y); });
     });
-    TrayIcon->Loaded();
+    FTrayIcon->Loaded();
 
-    Timer = new TTimer(this);
-    Timer->SetInterval(60000);
-    Timer->SetOnTimer([this] { TimerTimer(); });
+    FTimer = new TTimer(this);
+    FTimer->SetInterval(60000);
+    FTimer->SetOnTimer([this] { TimerTimer(); });
 
     // The window the user worked in last, brought forward again by ShowAllNotes and a second
     // start.
@@ -97,32 +97,43 @@ TMainForm::TMainForm(std::string ExecutablePath)
 
 TMainForm::~TMainForm() {
     // FormDestroy: the notes first, then the characters; the default font is a value.
-    for (TZozedForm* note : Notes) {
+    for (TZozedForm* note : FNotes) {
         delete note;
     }
-    Notes.clear();
-    TrayIcon.reset();
-    Characters.reset();
+    FNotes.clear();
+    FTrayIcon.reset();
+    FCharacters.reset();
+}
+
+void TMainForm::SetDialogs(TConfigForm* configForm, TZozedPropForm* zozedPropForm,
+                           TVLZozedAboutForm* aboutForm) {
+    FConfigForm = configForm;
+    FZozedPropForm = zozedPropForm;
+    FVLZozedAboutForm = aboutForm;
+}
+
+TNoteActions TMainForm::NoteActions() const {
+    return {FNewAction, FHideAction, FConfigAction, FAboutAction, FExitAction};
 }
 
 void TMainForm::FormCreate() {
-    Loaded = false;
+    FLoaded = false;
     if (auto* application = TApplication::Instance()) {
         application->SetShowMainForm(false);
     }
-    Notes.clear();
+    FNotes.clear();
     LoadCharacters();
-    DefaultFont = TFont{};
-    TrayIcon->SetIcon(&ShowIconImage);
-    TrayIcon->SetVisible(true);
+    FDefaultFont = TFont{};
+    FTrayIcon->SetIcon(&FShowIconImage);
+    FTrayIcon->SetVisible(true);
 }
 
 void TMainForm::LoadCharacters() {
     // Without a usable catalogue the user has been told why; the program ends as soon as the event
     // loop runs, and nothing is saved in this run.
-    Characters = std::make_unique<TCharacterCatalogue>(FolderOf(FExecutablePath));
-    Loaded = Characters->LoadCharacters();
-    if (!Loaded) {
+    FCharacters = std::make_unique<TCharacterCatalogue>(FolderOf(FExecutablePath));
+    FLoaded = FCharacters->LoadCharacters();
+    if (!FLoaded) {
         if (auto* application = TApplication::Instance()) {
             application->Terminate();
         }
@@ -130,11 +141,11 @@ void TMainForm::LoadCharacters() {
 }
 
 int TMainForm::FindCharacter(const std::string& name) const {
-    return Characters ? Characters->FindCharacter(name) : 0;
+    return FCharacters ? FCharacters->FindCharacter(name) : 0;
 }
 
 TSprite* TMainForm::CharacterAt(int index) const {
-    return Characters ? Characters->CharacterAt(index) : nullptr;
+    return FCharacters ? FCharacters->CharacterAt(index) : nullptr;
 }
 
 std::string TMainForm::CharacterName(int index) const {
@@ -159,9 +170,9 @@ void TMainForm::DrawCharacterFrameOpaque(int index, TCanvas& canvas, int x, int 
 }
 
 void TMainForm::SetNoteDefaults(const TFont& font, TColor backgroundColor, int character) {
-    DefaultFont = font;
-    DefaultBGColor = backgroundColor;
-    DefaultCharacter = character;
+    FDefaultFont = font;
+    FDefaultBGColor = backgroundColor;
+    FDefaultCharacter = character;
 }
 
 TZozedForm* TMainForm::CreateNote() {
@@ -177,25 +188,25 @@ void TMainForm::LoadAll() {
         note->Memo->SetColor(record.BGColor);
         note->SetCharacter(FindCharacter(record.Character));
         note->Show();
-        Notes.push_back(note);
+        FNotes.push_back(note);
     }
     TPreferences preferences = ReadPreferences(FExecutablePath);
     SetMouseButtonMode(preferences.MouseButtonMode);
     SetAutoBackupInterval(preferences.AutoBackupInterval);
-    DefaultFont = preferences.DefaultFont;
-    DefaultBGColor = preferences.DefaultBGColor;
-    DefaultCharacter = FindCharacter(preferences.DefaultCharacter);
-    BootCount = preferences.BootCount;
-    if (BootCount == 1) {
-        NewAction->trigger();
+    FDefaultFont = preferences.DefaultFont;
+    FDefaultBGColor = preferences.DefaultBGColor;
+    FDefaultCharacter = FindCharacter(preferences.DefaultCharacter);
+    FBootCount = preferences.BootCount;
+    if (FBootCount == 1) {
+        FNewAction->trigger();
     }
 }
 
 void TMainForm::SaveAll() {
     RotateBackups(FExecutablePath);
     std::vector<TNote> records;
-    records.reserve(Notes.size());
-    for (const TZozedForm* note : Notes) {
+    records.reserve(FNotes.size());
+    for (const TZozedForm* note : FNotes) {
         TNote record;
         record.Memo = note->Memo->Text();
         const QPoint position = note->SavedPosition();
@@ -211,12 +222,12 @@ void TMainForm::SaveAll() {
     WriteNotes(FExecutablePath, records);
 
     TPreferences preferences;
-    preferences.MouseButtonMode = MouseButtonMode;
-    preferences.AutoBackupInterval = AutoBackupInterval;
-    preferences.BootCount = BootCount;
-    preferences.DefaultFont = DefaultFont;
-    preferences.DefaultBGColor = DefaultBGColor;
-    if (const TSprite* sprite = CharacterAt(DefaultCharacter)) {
+    preferences.MouseButtonMode = FMouseButtonMode;
+    preferences.AutoBackupInterval = FAutoBackupInterval;
+    preferences.BootCount = FBootCount;
+    preferences.DefaultFont = FDefaultFont;
+    preferences.DefaultBGColor = FDefaultBGColor;
+    if (const TSprite* sprite = CharacterAt(FDefaultCharacter)) {
         preferences.DefaultCharacter = sprite->Name;
     }
     WritePreferences(FExecutablePath, preferences);
@@ -225,20 +236,20 @@ void TMainForm::SaveAll() {
 void TMainForm::NewActionExecute() {
     ShowAllNotes();
     TZozedForm* note = CreateNote();
-    note->Memo->SetFont(DefaultFont);
-    note->Memo->SetColor(DefaultBGColor);
-    note->SetCharacter(DefaultCharacter);
+    note->Memo->SetFont(FDefaultFont);
+    note->Memo->SetColor(FDefaultBGColor);
+    note->SetCharacter(FDefaultCharacter);
     note->Show();
-    Notes.push_back(note);
+    FNotes.push_back(note);
     note->raise();
     note->activateWindow();
 }
 
 void TMainForm::HideActionExecute() {
-    if (Notes.empty()) {
+    if (FNotes.empty()) {
         return;
     }
-    if (Notes.front()->Visible()) {
+    if (FNotes.front()->Visible()) {
         HideAllNotes();
     } else {
         ShowAllNotes();
@@ -246,17 +257,17 @@ void TMainForm::HideActionExecute() {
 }
 
 void TMainForm::HideAllNotes() {
-    for (TZozedForm* note : Notes) {
+    for (TZozedForm* note : FNotes) {
         note->Hide();
     }
-    TrayIcon->SetIcon(&HideIconImage);
+    FTrayIcon->SetIcon(&FHideIconImage);
 }
 
 void TMainForm::ShowAllNotes() {
-    for (TZozedForm* note : Notes) {
+    for (TZozedForm* note : FNotes) {
         note->Show();
     }
-    TrayIcon->SetIcon(&ShowIconImage);
+    FTrayIcon->SetIcon(&FShowIconImage);
     ActivateLastActive();
 }
 
@@ -269,7 +280,7 @@ void TMainForm::ActivateLastActive() {
 }
 
 void TMainForm::BringForward() {
-    const bool hidden = !Notes.empty() && !Notes.front()->Visible();
+    const bool hidden = !FNotes.empty() && !FNotes.front()->Visible();
     if (hidden && !QSystemTrayIcon::isSystemTrayAvailable()) {
         // No notification area to bring them back from: show them.
         ShowAllNotes();
@@ -279,34 +290,34 @@ void TMainForm::BringForward() {
 }
 
 void TMainForm::SetMouseButtonMode(int mode) {
-    MouseButtonMode = mode;
+    FMouseButtonMode = mode;
     if (mode == 0) {
-        HideButton = mbRight;
-        TrayIcon->SetLBPopupMenu(PopupMenu);
-        TrayIcon->SetRBPopupMenu(nullptr);
+        FHideButton = mbRight;
+        FTrayIcon->SetLBPopupMenu(FPopupMenu);
+        FTrayIcon->SetRBPopupMenu(nullptr);
     } else {
-        HideButton = mbLeft;
-        TrayIcon->SetLBPopupMenu(nullptr);
-        TrayIcon->SetRBPopupMenu(PopupMenu);
+        FHideButton = mbLeft;
+        FTrayIcon->SetLBPopupMenu(nullptr);
+        FTrayIcon->SetRBPopupMenu(FPopupMenu);
     }
 }
 
 void TMainForm::SetAutoBackupInterval(int minutes) {
-    AutoBackupInterval = minutes;
+    FAutoBackupInterval = minutes;
     if (minutes <= 0) {
-        Timer->SetEnabled(false);
+        FTimer->SetEnabled(false);
         return;
     }
     // The timer counts milliseconds in 32 bits: longer periods are cut to the longest it holds.
     const int period = std::min(minutes, MaxAutoBackupInterval) * 60000;
-    Timer->SetEnabled(false);
-    Timer->SetInterval(period);
-    Timer->SetEnabled(true);
+    FTimer->SetEnabled(false);
+    FTimer->SetInterval(period);
+    FTimer->SetEnabled(true);
 }
 
 void TMainForm::TrayIconMouseDown(TObject& /*Sender*/, TMouseButton Button, TShiftState /*Shift*/,
                                   int /*X*/, int /*Y*/) {
-    if (Button == HideButton) {
+    if (Button == FHideButton) {
         HideActionExecute();
     }
 }
@@ -318,21 +329,21 @@ void TMainForm::TimerTimer() {
 void TMainForm::FormCloseQuery(bool& CanClose) {
     // A failed save keeps the program running: the error reaches the user and the close waits.
     CanClose = false;
-    if (Loaded) {
+    if (FLoaded) {
         SaveAll();
     }
     CanClose = true;
 }
 
 void TMainForm::ConfigActionExecute() {
-    if (ConfigForm != nullptr) {
-        ConfigForm->ShowModal();
+    if (FConfigForm != nullptr) {
+        FConfigForm->ShowModal();
     }
 }
 
 void TMainForm::AboutActionExecute() {
-    if (VLZozedAboutForm != nullptr) {
-        VLZozedAboutForm->ShowModal();
+    if (FVLZozedAboutForm != nullptr) {
+        FVLZozedAboutForm->ShowModal();
     }
 }
 
@@ -341,18 +352,18 @@ void TMainForm::ExitActionExecute() {
 }
 
 void TMainForm::RemoveNote(TZozedForm* note) {
-    const auto found = std::find(Notes.begin(), Notes.end(), note);
-    if (found == Notes.end()) {
+    const auto found = std::find(FNotes.begin(), FNotes.end(), note);
+    if (found == FNotes.end()) {
         return;
     }
-    Notes.erase(found);
+    FNotes.erase(found);
     note->hide();
     // The delete command runs from the note's own menu; the window goes once that has returned.
     note->deleteLater();
 }
 
 bool TMainForm::IsNote(const QWidget* window) const {
-    return std::find(Notes.begin(), Notes.end(), window) != Notes.end();
+    return std::find(FNotes.begin(), FNotes.end(), window) != FNotes.end();
 }
 
 }  // namespace vlz

@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "app/CharacterCatalogue.h"
+#include "app/core/CharacterCatalogue.h"
+#include "dialoghost/DialogHost.h"
 #include "graphics/Color.h"
 #include "graphics/Font.h"
 #include "graphics/Icon.h"
-#include "notes/DialogHost.h"
+#include "notes/NoteHost.h"
 #include "platform/Input.h"
 #include "toolkit/Form.h"
 
@@ -34,7 +35,7 @@ class TVLZozedAboutForm;
 class TZozedForm;
 class TZozedPropForm;
 
-class TMainForm : public TForm, public TDialogController {
+class TMainForm : public TForm, public TDialogController, public TNoteHost {
     Q_OBJECT
   public:
     // The note file, the preferences file and the character packages are found from the
@@ -42,41 +43,17 @@ class TMainForm : public TForm, public TDialogController {
     explicit TMainForm(std::string ExecutablePath);
     ~TMainForm() override;
 
-    // Components.
-    TIcon ShowIconImage;  // the tray icon while the notes are shown
-    TIcon HideIconImage;  // the same picture faded, while they are hidden
-    std::unique_ptr<TTrayIcon> TrayIcon;
-    QMenu* PopupMenu = nullptr;
-    TTimer* Timer = nullptr;
-    QAction* NewAction = nullptr;
-    QAction* HideAction = nullptr;
-    QAction* ConfigAction = nullptr;
-    QAction* AboutAction = nullptr;
-    QAction* ExitAction = nullptr;
-
-    // Fields.
-    bool Loaded = false;
-    std::vector<TZozedForm*> Notes;  // owned; in the order of the note file
-    TMouseButton HideButton = mbRight;
-    int MouseButtonMode = 0;
-    int AutoBackupInterval = 0;
-    std::unique_ptr<TCharacterCatalogue> Characters;  // made by FormCreate
-    int BootCount = 0;
-    TFont DefaultFont;
-    TColor DefaultBGColor = clBlack;
-    int DefaultCharacter = 0;
-
-    // The dialogs, created by the main routine after this form; shown modally.
-    TConfigForm* ConfigForm = nullptr;
-    TZozedPropForm* ZozedPropForm = nullptr;
-    TVLZozedAboutForm* VLZozedAboutForm = nullptr;
+    // The dialogs, created by the main routine after this form and shown modally; nullptr when
+    // there are none.
+    void SetDialogs(TConfigForm* configForm, TZozedPropForm* zozedPropForm,
+                    TVLZozedAboutForm* aboutForm);
 
     // The character catalogue.
     void LoadCharacters();
     int FindCharacter(const std::string& name) const;
     // The character at index, or the first one for an index outside the catalogue.
-    TSprite* CharacterAt(int index) const;
-    int CharacterCount() const override { return Characters ? Characters->CharacterCount() : 0; }
+    TSprite* CharacterAt(int index) const override;
+    int CharacterCount() const override { return FCharacters ? FCharacters->CharacterCount() : 0; }
 
     void LoadAll();
     void SaveAll();
@@ -85,8 +62,8 @@ class TMainForm : public TForm, public TDialogController {
     void SetMouseButtonMode(int mode) override;
     void SetAutoBackupInterval(int minutes);
     // Takes the note out of Notes at once; the window itself goes when the current event is done.
-    void RemoveNote(TZozedForm* note);
-    bool IsNote(const QWidget* window) const;
+    void RemoveNote(TZozedForm* note) override;
+    bool IsNote(const QWidget* window) const override;
 
     void NewActionExecute();
     void HideActionExecute();
@@ -101,13 +78,29 @@ class TMainForm : public TForm, public TDialogController {
 
     const std::string& ExecutablePath() const { return FExecutablePath; }
 
+    // The catalogue was built: saving is allowed.
+    bool Loaded() const { return FLoaded; }
+    // Every note, in the order of the note file; the controller owns them.
+    const std::vector<TZozedForm*>& Notes() const { return FNotes; }
+    int BootCount() const { return FBootCount; }
+    int AutoBackupInterval() const { return FAutoBackupInterval; }
+    const TTrayIcon& TrayIcon() const { return *FTrayIcon; }
+    QMenu* PopupMenu() const { return FPopupMenu; }
+    const TTimer& Timer() const { return *FTimer; }
+    const TIcon& ShowIconImage() const { return FShowIconImage; }
+    const TIcon& HideIconImage() const { return FHideIconImage; }
+
     // What the dialogs see of the controller.
     std::string CharacterName(int index) const override;
     int CharacterPatternCount(int index) const override;
     int CharacterAnimationInterval(int index) const override;
     void DrawCharacterFrameOpaque(int index, TCanvas& canvas, int x, int y, int frame) override;
-    int CurrentMouseButtonMode() const override { return MouseButtonMode; }
+    int CurrentMouseButtonMode() const override { return FMouseButtonMode; }
     void SetNoteDefaults(const TFont& font, TColor backgroundColor, int character) override;
+
+    // What the note windows see of the controller.
+    TNoteActions NoteActions() const override;
+    TZozedPropForm* ZozedPropForm() const override { return FZozedPropForm; }
 
   protected:
     void FormCreate() override;
@@ -117,11 +110,36 @@ class TMainForm : public TForm, public TDialogController {
     TZozedForm* CreateNote();
     void ActivateLastActive();
 
+    // Components.
+    TIcon FShowIconImage;  // the tray icon while the notes are shown
+    TIcon FHideIconImage;  // the same picture faded, while they are hidden
+    std::unique_ptr<TTrayIcon> FTrayIcon;
+    QMenu* FPopupMenu = nullptr;
+    TTimer* FTimer = nullptr;
+    QAction* FNewAction = nullptr;
+    QAction* FHideAction = nullptr;
+    QAction* FConfigAction = nullptr;
+    QAction* FAboutAction = nullptr;
+    QAction* FExitAction = nullptr;
+
+    // Fields.
+    bool FLoaded = false;
+    std::vector<TZozedForm*> FNotes;  // owned
+    TMouseButton FHideButton = mbRight;
+    int FMouseButtonMode = 0;
+    int FAutoBackupInterval = 0;
+    std::unique_ptr<TCharacterCatalogue> FCharacters;  // made by FormCreate
+    int FBootCount = 0;
+    TFont FDefaultFont;
+    TColor FDefaultBGColor = clBlack;
+    int FDefaultCharacter = 0;
+
+    TConfigForm* FConfigForm = nullptr;
+    TZozedPropForm* FZozedPropForm = nullptr;
+    TVLZozedAboutForm* FVLZozedAboutForm = nullptr;
+
     std::string FExecutablePath;
     QPointer<QWidget> FLastActive;
 };
-
-// The tray icons from their pixel art.
-void LoadTrayIcons(TIcon& shown, TIcon& hidden);
 
 }  // namespace vlz

@@ -9,10 +9,11 @@
 #include "about/About.h"
 #include "app/Config.h"
 #include "app/Main.h"
-#include "app/SingleInstance.h"
+#include "app/core/SingleInstance.h"
 #include "notes/ZozedProp.h"
 #include "platform/ExecutablePath.h"
 #include "platform/MessageBox.h"
+#include "platform/ScopeGuard.h"
 #include "platform/WindowFinder.h"
 #include "toolkit/Application.h"
 #include "toolkit/ApplicationWindow.h"
@@ -32,9 +33,9 @@ int main(int argc, char** argv) {
     // application touches none either.
     TApplication application(argc, argv);
     QtMessageBoxHook messageBoxes;
-    MessageBoxHook* previousBoxes = InstallMessageBoxHook(&messageBoxes);
+    TInstalledHook<MessageBoxHook> boxesInstalled(InstallMessageBoxHook, &messageBoxes);
     TApplicationWindowFinder finder;
-    WindowFinderHook* previousFinder = InstallWindowFinderHook(&finder);
+    TInstalledHook<WindowFinderHook> finderInstalled(InstallWindowFinderHook, &finder);
 
     // The running instance's marker, held for the whole run.
     ATOM marker = 0;
@@ -48,50 +49,38 @@ int main(int argc, char** argv) {
                 SetForegroundApplicationWindow(running);
             }
         }
-        InstallWindowFinderHook(previousFinder);
-        InstallMessageBoxHook(previousBoxes);
         return 0;
     }
     std::srand(static_cast<unsigned>(std::time(nullptr)));
-    application.SetTitle("Velloric付箋");
+    application.SetTitle(ApplicationTitle);
     PrepareDesktop(application);
 
     QtDesktop desktop;
     QtNotifyIconShell shell;
     QtClipboardHook clipboard;
-    ClipboardHook* previousClipboard = InstallClipboardHook(&clipboard);
+    TInstalledHook<ClipboardHook> clipboardInstalled(InstallClipboardHook, &clipboard);
 
-    int status = 0;
-    {
-        auto mainForm = std::make_unique<TMainForm>(ExecutablePath());
-        application.SetMainForm(mainForm.get());
-        mainForm->RunCreate();
-        auto configForm = CreateForm<TConfigForm>(*mainForm);
-        auto propForm = CreateForm<TZozedPropForm>(*mainForm);
-        auto aboutForm = CreateForm<TVLZozedAboutForm>(*mainForm);
-        mainForm->ConfigForm = configForm.get();
-        mainForm->ZozedPropForm = propForm.get();
-        mainForm->VLZozedAboutForm = aboutForm.get();
+    auto mainForm = std::make_unique<TMainForm>(ExecutablePath());
+    application.SetMainForm(mainForm.get());
+    mainForm->RunCreate();
+    auto configForm = CreateForm<TConfigForm>(*mainForm);
+    auto propForm = CreateForm<TZozedPropForm>(*mainForm);
+    auto aboutForm = CreateForm<TVLZozedAboutForm>(*mainForm);
+    mainForm->SetDialogs(configForm.get(), propForm.get(), aboutForm.get());
 
-        // A later start finds this instance by the name it listens on and asks it forward.
-        QObject::connect(&windowServer, &TApplicationWindowServer::ActivationRequested,
-                         mainForm.get(), [&] { Guarded([&] { mainForm->BringForward(); }); });
-        TTerminationWatcher termination([&] { mainForm->Close(); });
+    // A later start finds this instance by the name it listens on and asks it forward.
+    QObject::connect(&windowServer, &TApplicationWindowServer::ActivationRequested, mainForm.get(),
+                     [&] { Guarded([&] { mainForm->BringForward(); }); });
+    TTerminationWatcher termination([&] { mainForm->Close(); });
 
-        Guarded([&] { mainForm->LoadAll(); });
-        status = application.Run();
-        ReleaseInstanceMarker(marker);
+    Guarded([&] { mainForm->LoadAll(); });
+    const int status = application.Run();
+    ReleaseInstanceMarker(marker);
 
-        mainForm->ConfigForm = nullptr;
-        mainForm->ZozedPropForm = nullptr;
-        mainForm->VLZozedAboutForm = nullptr;
-        aboutForm.reset();
-        propForm.reset();
-        configForm.reset();
-        mainForm.reset();
-    }
-    InstallClipboardHook(previousClipboard);
-    InstallWindowFinderHook(previousFinder);
-    InstallMessageBoxHook(previousBoxes);
+    mainForm->SetDialogs(nullptr, nullptr, nullptr);
+    aboutForm.reset();
+    propForm.reset();
+    configForm.reset();
+    mainForm.reset();
     return status;
 }

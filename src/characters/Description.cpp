@@ -4,28 +4,11 @@
 
 #include "characters/PackageFile2.h"
 #include "platform/Cp932.h"
+#include "platform/Cp932Case.h"
 #include "platform/MessageBox.h"
 
 namespace vlz {
 namespace {
-
-char AsciiUpper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// Keys are ASCII; a CP932 lead byte never equals an ASCII byte, so a byte-wise comparison that
-// folds ASCII letters cannot match inside a double-byte character.
-bool SameKey(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiUpper(a[i]) != AsciiUpper(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 int DigitValue(char c, int base) {
     int value = c >= '0' && c <= '9'   ? c - '0'
@@ -62,7 +45,8 @@ std::optional<std::string> DescriptionValue(const std::vector<std::string>& line
                                             std::string_view key) {
     for (const std::string& line : lines) {
         std::size_t equals = line.find('=');
-        if (equals != std::string::npos && SameKey(std::string_view(line).substr(0, equals), key)) {
+        if (equals != std::string::npos &&
+            Cp932SameIgnoringCase(std::string_view(line).substr(0, equals), key)) {
             return line.substr(equals + 1);
         }
     }

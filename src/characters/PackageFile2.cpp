@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/Cp932.h"
+#include "platform/Cp932Case.h"
 #include "platform/MessageBox.h"
 
 namespace vlz {
@@ -25,19 +26,6 @@ bool ReadFully(TStream& stream, void* buffer, std::size_t count) {
 }
 
 }  // namespace
-
-std::string Cp932UpperCase(std::string_view text) {
-    std::string result(text);
-    for (std::size_t i = 0; i < result.size(); ++i) {
-        auto byte = static_cast<unsigned char>(result[i]);
-        if (IsCp932LeadByte(byte)) {
-            ++i;
-        } else if (byte >= 'a' && byte <= 'z') {
-            result[i] = static_cast<char>(byte - 'a' + 'A');
-        }
-    }
-    return result;
-}
 
 TReadPackageFile::~TReadPackageFile() {
     Close();

@@ -72,8 +72,4 @@ class TReadPackageFile {
     std::vector<TPackageEntry> entries_;
 };
 
-// Upper-cases the ASCII letters of CP932 text, leaving both bytes of every double-byte character
-// alone (a trail byte may look like a lower-case letter).
-std::string Cp932UpperCase(std::string_view text);
-
 }  // namespace vlz

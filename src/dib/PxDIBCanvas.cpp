@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "dib/PxDIBError.h"
+#include "platform/ScopeGuard.h"
 #include "platform/SharedMemory.h"
 
 namespace vlz {
@@ -12,28 +13,25 @@ TPxDIBCanvas::TPxDIBCanvas(TPxDIB* dib) {
         throw EPxDIBCanvasFailed("TPxDIBCanvas.Create: Cannot Create Canvas");
     }
     FDIB = dib;
-    try {
-        dib->MakeUnique();
-        const TPxDIBInfos& infos = dib->FInternalDIB->DIBInfos;
-        const BITMAPINFOHEADER& header = infos.Header;
-        int bits = header.biBitCount;
-        bool drawable =
-            header.biCompression == BI_RGB && (bits == 1 || bits == 4 || bits == 8 || bits == 24) &&
-            infos.MappingHandle != NoMapping &&
-            SectionSize(infos.MappingHandle) >= static_cast<std::size_t>(infos.ImageSize);
-        std::uint8_t* view = drawable ? MapSection(infos.MappingHandle) : nullptr;
-        if (view == nullptr) {
-            throw EOutOfResources("TPxDIBCanvas.Create: Cannot Create Memory DC");
-        }
-        FMapping = infos.MappingHandle;
-        FBits = view;
-        FSectionHeader = header;
-        std::copy(infos.Colors, infos.Colors + 256, FSectionColors);
-        SetHandle({&FSectionHeader, FSectionColors, FBits});
-    } catch (...) {
-        Close();
-        throw;
+    // The destructor does not run for a constructor that throws: a failed creation is undone here.
+    TScopeFailure closing([this] { Close(); });
+    dib->MakeUnique();
+    const TPxDIBInfos& infos = dib->FInternalDIB->DIBInfos;
+    const BITMAPINFOHEADER& header = infos.Header;
+    int bits = header.biBitCount;
+    bool drawable = header.biCompression == BI_RGB &&
+                    (bits == 1 || bits == 4 || bits == 8 || bits == 24) &&
+                    infos.MappingHandle != NoMapping &&
+                    SectionSize(infos.MappingHandle) >= static_cast<std::size_t>(infos.ImageSize);
+    std::uint8_t* view = drawable ? MapSection(infos.MappingHandle) : nullptr;
+    if (view == nullptr) {
+        throw EOutOfResources("TPxDIBCanvas.Create: Cannot Create Memory DC");
     }
+    FMapping = infos.MappingHandle;
+    FBits = view;
+    FSectionHeader = header;
+    std::copy(infos.Colors, infos.Colors + 256, FSectionColors);
+    SetHandle({&FSectionHeader, FSectionColors, FBits});
 }
 
 TPxDIBCanvas::~TPxDIBCanvas() {

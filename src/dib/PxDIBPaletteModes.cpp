@@ -8,6 +8,7 @@
 #include "dib/PxDIB.h"
 #include "dib/PxDIBCanvas.h"
 #include "graphics/Canvas.h"
+#include "platform/ScopeGuard.h"
 
 namespace vlz {
 namespace {
@@ -77,13 +78,8 @@ void TPxDIB::DrawThroughFixedPalette(TCanvas& canvas, const TRect& rect) {
         TPxDIBCanvas drawing(&temporary);
         TPxPaletteMode mode = PaletteMode;
         PaletteMode = pmOwn;
-        try {
-            drawing.StretchDraw(Rect(0, 0, rect.Width(), rect.Height()), *this);
-        } catch (...) {
-            PaletteMode = mode;
-            throw;
-        }
-        PaletteMode = mode;
+        TScopeExit restoring([this, mode] { PaletteMode = mode; });
+        drawing.StretchDraw(Rect(0, 0, rect.Width(), rect.Height()), *this);
     }
     temporary.SetPixelFormat(PaletteMode == pmHalftone ? pf8BitHalftone : pf1BitMonochrome);
     temporary.Draw(canvas, rect);
@@ -124,22 +120,19 @@ void TPxDIB::SetPixelFormat(TPxPixelFormat target) {
         ProgressStart();
     }
     const bool reporting = plan.has_value();
-    try {
+    {
+        // A failed conversion still reports its end and a palette it has already changed.
+        TScopeExit finishing([this, reporting] {
+            CheckPaletteChanged();
+            if (reporting) {
+                ProgressEnd();
+            }
+        });
         // Only the planned conversions reduce colours, the only steps there are to count.
         ConvertPixelFormat(
             *FInternalDIB, target, ColorReduction,
             reporting ? TPxProgressCallback([this] { ProgressStep(); }) : TPxProgressCallback(),
             static_cast<std::uint32_t>(ColorToRGB(MaskColor)));
-    } catch (...) {
-        CheckPaletteChanged();
-        if (reporting) {
-            ProgressEnd();
-        }
-        throw;
-    }
-    CheckPaletteChanged();
-    if (reporting) {
-        ProgressEnd();
     }
     SetModified(true);
 }

@@ -1,6 +1,7 @@
 #include "dib/PxGraph.h"
 
 #include "graphics/Clipboard.h"
+#include "platform/ScopeGuard.h"
 
 namespace vlz {
 
@@ -20,16 +21,11 @@ void TPxGraphic::Assign(const TPersistent* source) {
     // Reading the clipboard changes nothing of the clipboard object but its open count.
     auto& clipboard = const_cast<TClipboard&>(*clipboardObject);
     clipboard.Open();
-    try {
-        std::optional<TClipboardData> data = clipboard.GetAsHandle(GetClipboardFormat());
-        UniqueGlobalBlock block(data ? NewGlobalBlock(*data) : nullptr);
-        UniquePalette palette(clipboard.GetPalette());
-        LoadFromClipboardFormat(GetClipboardFormat(), block.get(), palette.get());
-    } catch (...) {
-        clipboard.Close();
-        throw;
-    }
-    clipboard.Close();
+    TScopeExit closing([&clipboard] { clipboard.Close(); });
+    std::optional<TClipboardData> data = clipboard.GetAsHandle(GetClipboardFormat());
+    UniqueGlobalBlock block(data ? NewGlobalBlock(*data) : nullptr);
+    UniquePalette palette(clipboard.GetPalette());
+    LoadFromClipboardFormat(GetClipboardFormat(), block.get(), palette.get());
 }
 
 }  // namespace vlz

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/ScopeGuard.h"
+
 namespace vlz {
 
 void TClipboard::Open() {
@@ -33,15 +35,8 @@ bool TClipboard::HasFormat(TClipboardFormat format) {
 
 std::optional<TClipboardData> TClipboard::GetAsHandle(TClipboardFormat format) {
     Open();
-    std::optional<TClipboardData> data;
-    try {
-        data = CurrentClipboardHook().GetData(format);
-    } catch (...) {
-        Close();
-        throw;
-    }
-    Close();
-    return data;
+    TScopeExit closing([this] { Close(); });
+    return CurrentClipboardHook().GetData(format);
 }
 
 void TClipboard::SetAsHandle(TClipboardFormat format, TClipboardData data) {
@@ -73,17 +68,12 @@ void TClipboard::Assign(const TPersistent* source) {
     UniqueGlobalBlock ownedData(data);
     UniquePalette ownedPalette(palette);
     Open();
-    try {
-        CurrentClipboardHook().Clear();
-        SetAsHandle(format, GlobalBlockBytes(data));
-        if (palette != nullptr) {
-            SetAsHandle(CF_PALETTE, PaletteToClipboardData(palette));
-        }
-    } catch (...) {
-        Close();
-        throw;
+    TScopeExit closing([this] { Close(); });
+    CurrentClipboardHook().Clear();
+    SetAsHandle(format, GlobalBlockBytes(data));
+    if (palette != nullptr) {
+        SetAsHandle(CF_PALETTE, PaletteToClipboardData(palette));
     }
-    Close();
 }
 
 void TClipboard::AssignTo(TPersistent& destination) const {
@@ -94,22 +84,17 @@ void TClipboard::AssignTo(TPersistent& destination) const {
     }
     auto& clipboard = const_cast<TClipboard&>(*this);
     clipboard.Open();
-    try {
-        std::optional<TClipboardData> data = CurrentClipboardHook().GetData(CF_DIB);
-        TClipboardFormat format = CF_DIB;
-        if (!data) {
-            format = CF_BITMAP;
-            data = CurrentClipboardHook().GetData(CF_BITMAP);
-        }
-        std::optional<TClipboardData> paletteData = CurrentClipboardHook().GetData(CF_PALETTE);
-        UniquePalette palette(paletteData ? PaletteFromClipboardData(*paletteData) : nullptr);
-        UniqueGlobalBlock block(data ? NewGlobalBlock(*data) : nullptr);
-        graphic->LoadFromClipboardFormat(format, block.get(), palette.get());
-    } catch (...) {
-        clipboard.Close();
-        throw;
+    TScopeExit closing([&clipboard] { clipboard.Close(); });
+    std::optional<TClipboardData> data = CurrentClipboardHook().GetData(CF_DIB);
+    TClipboardFormat format = CF_DIB;
+    if (!data) {
+        format = CF_BITMAP;
+        data = CurrentClipboardHook().GetData(CF_BITMAP);
     }
-    clipboard.Close();
+    std::optional<TClipboardData> paletteData = CurrentClipboardHook().GetData(CF_PALETTE);
+    UniquePalette palette(paletteData ? PaletteFromClipboardData(*paletteData) : nullptr);
+    UniqueGlobalBlock block(data ? NewGlobalBlock(*data) : nullptr);
+    graphic->LoadFromClipboardFormat(format, block.get(), palette.get());
 }
 
 TClipboard& Clipboard() {

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/ScopeGuard.h"
+
 namespace vlz {
 
 void TPersistent::Assign(const TPersistent* source) {
@@ -47,15 +49,12 @@ void TGraphic::SaveToFile(const std::string& fileName) {
     TMemoryStream image;
     SaveToStream(image);
     std::string temporary = fileName + ".tmp";
-    try {
+    TScopeFailure removing([&temporary] { std::remove(temporary.c_str()); });
+    {
         TFileStream file(temporary, TFileStream::Mode::Create);
         file.WriteBuffer(image.Bytes().data(), image.Bytes().size());
-    } catch (...) {
-        std::remove(temporary.c_str());
-        throw;
     }
     if (std::rename(temporary.c_str(), fileName.c_str()) != 0) {
-        std::remove(temporary.c_str());
         throw EWriteError("Cannot write " + fileName);
     }
 }

@@ -12,11 +12,11 @@
 #include <cmath>
 #include <limits>
 
-#include "app/Main.h"
 #include "characters/Sprite.h"
 #include "graphics/Bitmap.h"
-#include "notes/FramePicture.h"
 #include "notes/ZozedProp.h"
+#include "notes/core/FramePicture.h"
+#include "notes/core/NoteLayout.h"
 #include "platform/MessageBox.h"
 #include "toolkit/Application.h"
 #include "toolkit/Image.h"
@@ -28,11 +28,6 @@
 namespace vlz {
 
 namespace {
-
-constexpr int BoxLeft = 12;
-constexpr int BoxTop = 12;
-constexpr int BoxWidth = 68;
-constexpr int BoxHeight = 89;
 
 // Every note shows the same frame picture; it is drawn once.
 const TFramePicture& SharedFramePicture() {
@@ -73,24 +68,22 @@ std::string CreationText(double moment) {
     return text.toStdString();
 }
 
-TZozedForm::TZozedForm(TMainForm& MainForm)
-    : TForm(Qt::Tool | Qt::FramelessWindowHint),
-      FMainForm(MainForm),
-      FBuffer(std::make_unique<TBitmap>()) {
-    SetClientSize(ClientWidth, ClientHeight);
+TZozedForm::TZozedForm(TNoteHost& Host)
+    : TForm(Qt::Tool | Qt::FramelessWindowHint), FHost(Host), FBuffer(std::make_unique<TBitmap>()) {
+    SetClientSize(NoteWidth, NoteHeight);
     setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック")));
 
     FrameImage = new TImage(this);
-    FrameImage->setGeometry(0, 0, ClientWidth, ClientHeight);
+    FrameImage->setGeometry(0, 0, NoteWidth, NoteHeight);
     FrameImage->setCursor(Qt::PointingHandCursor);
     LoadFramePicture(FrameImage->Picture());
 
     PaintBox = new TPaintBox(this);
-    PaintBox->setGeometry(BoxLeft, BoxTop, BoxWidth, BoxHeight);
+    PaintBox->setGeometry(CharacterBoxLeft, CharacterBoxTop, CharacterBoxWidth, CharacterBoxHeight);
     PaintBox->setCursor(Qt::PointingHandCursor);
 
     Memo = new TMemo(this);
-    Memo->setGeometry(91, 17, 211, 79);
+    Memo->setGeometry(MemoLeft, MemoTop, MemoWidth, MemoHeight);
     Memo->SetMaxLength(MemoLimit);
     Memo->SetColor(clBlack);
     TFont memoFont;
@@ -125,17 +118,18 @@ void TZozedForm::BuildPopupMenu() {
     ZozedProp = PopupMenu->addAction(QStringLiteral("プロパティ(&P)"));
     connect(ZozedProp, &QAction::triggered, this,
             [this] { Guarded([this] { ZozedPropClick(); }); });
-    Close = PopupMenu->addAction(QStringLiteral("削除(&D)..."));
-    connect(Close, &QAction::triggered, this, [this] { Guarded([this] { CloseClick(); }); });
+    CloseItem = PopupMenu->addAction(QStringLiteral("削除(&D)..."));
+    connect(CloseItem, &QAction::triggered, this, [this] { Guarded([this] { CloseClick(); }); });
+    const TNoteActions actions = FHost.NoteActions();
     PopupMenu->addSeparator();
-    PopupMenu->addAction(FMainForm.NewAction);
+    PopupMenu->addAction(actions.NewAction);
     PopupMenu->addSeparator();
-    PopupMenu->addAction(FMainForm.AboutAction);
+    PopupMenu->addAction(actions.AboutAction);
     QMenu* systemMenu = PopupMenu->addMenu(QStringLiteral("システムメニュー(&S)"));
-    systemMenu->addAction(FMainForm.HideAction);
-    systemMenu->addAction(FMainForm.ConfigAction);
+    systemMenu->addAction(actions.HideAction);
+    systemMenu->addAction(actions.ConfigAction);
     systemMenu->addSeparator();
-    systemMenu->addAction(FMainForm.ExitAction);
+    systemMenu->addAction(actions.ExitAction);
 }
 
 void TZozedForm::FormCreate() {
@@ -145,12 +139,12 @@ void TZozedForm::FormCreate() {
     Memo->Clear();
     Memo->AddLine(CreationText(FCreatedAt));
     Memo->AddLine("ここにメモを書き込めます.");
-    FBuffer->SetSize(BoxWidth, BoxHeight);
+    FBuffer->SetSize(CharacterBoxWidth, CharacterBoxHeight);
 }
 
 void TZozedForm::SetCharacter(int index) {
     FCharacterIndex = index;
-    if (const TSprite* sprite = FMainForm.CharacterAt(index)) {
+    if (const TSprite* sprite = FHost.CharacterAt(index)) {
         Timer->SetInterval(sprite->AnimationInterval);
     }
 }
@@ -172,20 +166,21 @@ void TZozedForm::SetMemoBGColor(TColor color) {
 }
 
 void TZozedForm::TimerTimer() {
-    TSprite* sprite = FMainForm.CharacterAt(FCharacterIndex);
+    TSprite* sprite = FHost.CharacterAt(FCharacterIndex);
     if (sprite == nullptr) {
         return;
     }
     // Division truncating toward zero: a frame larger than the box gets negative offsets.
-    const int x = (BoxWidth - sprite->PatternWidth) / 2;
-    const int y = (BoxHeight - sprite->PatternHeight) / 2;
+    const int x = (CharacterBoxWidth - sprite->PatternWidth) / 2;
+    const int y = (CharacterBoxHeight - sprite->PatternHeight) / 2;
     TCanvas& buffer = FBuffer->Canvas();
-    buffer.CopyRect(Rect(0, 0, BoxWidth, BoxHeight), FrameImage->Picture().Canvas(),
-                    Bounds(BoxLeft, BoxTop, BoxWidth, BoxHeight));
+    buffer.CopyRect(
+        Rect(0, 0, CharacterBoxWidth, CharacterBoxHeight), FrameImage->Picture().Canvas(),
+        Bounds(CharacterBoxLeft, CharacterBoxTop, CharacterBoxWidth, CharacterBoxHeight));
     const int count = sprite->PatternCount > 0 ? sprite->PatternCount : 1;
     sprite->DrawFrame(buffer, x, y, FFrameCounter % count);
-    PaintBox->Canvas().CopyRect(Rect(0, 0, BoxWidth, BoxHeight), buffer,
-                                Rect(0, 0, BoxWidth, BoxHeight));
+    PaintBox->Canvas().CopyRect(Rect(0, 0, CharacterBoxWidth, CharacterBoxHeight), buffer,
+                                Rect(0, 0, CharacterBoxWidth, CharacterBoxHeight));
     // The counter only grows; past the largest value it starts again from 0 rather than going
     // negative, which would give negative frame numbers.
     FFrameCounter = FFrameCounter == std::numeric_limits<int>::max() ? 0 : FFrameCounter + 1;
@@ -260,12 +255,12 @@ void TZozedForm::CloseClick() {
     const int answer = ShowMessageBox("付箋を削除してもよろしいですか？", "削除の確認",
                                       MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
     if (answer == IDOK) {
-        FMainForm.RemoveNote(this);
+        FHost.RemoveNote(this);
     }
 }
 
 void TZozedForm::ZozedPropClick() {
-    if (TZozedPropForm* dialog = FMainForm.ZozedPropForm) {
+    if (TZozedPropForm* dialog = FHost.ZozedPropForm()) {
         dialog->TargetNote = this;
         dialog->ShowModal();
     }
@@ -285,7 +280,7 @@ void TZozedForm::FormHide() {
 }
 
 void TZozedForm::FormClose(TCloseAction& Action) {
-    if (FMainForm.IsNote(this)) {
+    if (FHost.IsNote(this)) {
         Action = TCloseAction::caNone;
     }
 }
@@ -310,7 +305,7 @@ void TZozedForm::KeepOnScreen() {
     if (!PositionSet()) {
         return;
     }
-    const QRect frame(pos(), QSize(ClientWidth, ClientHeight));
+    const QRect frame(pos(), QSize(NoteWidth, NoteHeight));
     const QList<QScreen*> screens = QGuiApplication::screens();
     if (screens.isEmpty()) {
         return;
@@ -331,10 +326,10 @@ void TZozedForm::KeepOnScreen() {
         }
     }
     const QRect area = nearest->availableGeometry();
-    const int left = std::clamp(frame.left(), area.left(),
-                                std::max(area.left(), area.right() - ClientWidth + 1));
+    const int left =
+        std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() - NoteWidth + 1));
     const int top =
-        std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() - ClientHeight + 1));
+        std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() - NoteHeight + 1));
     move(left, top);
     FShownAt = QPoint(left, top);
 }

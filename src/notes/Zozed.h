@@ -8,9 +8,10 @@
 #include <optional>
 #include <string>
 
+#include "dialoghost/DialogHost.h"
 #include "graphics/Color.h"
 #include "graphics/Font.h"
-#include "notes/DialogHost.h"
+#include "notes/NoteHost.h"
 #include "toolkit/Form.h"
 
 class QAction;
@@ -20,7 +21,6 @@ namespace vlz {
 
 class TBitmap;
 class TImage;
-class TMainForm;
 class TMemo;
 class TPaintBox;
 class TTimer;
@@ -28,11 +28,9 @@ class TTimer;
 class TZozedForm : public TForm, public TPropertyTarget {
     Q_OBJECT
   public:
-    static constexpr int ClientWidth = 320;
-    static constexpr int ClientHeight = 110;
     static constexpr int MemoLimit = 1500;
 
-    explicit TZozedForm(TMainForm& MainForm);
+    explicit TZozedForm(TNoteHost& Host);
     ~TZozedForm() override;
 
     // Components, bottom-most first.
@@ -42,7 +40,7 @@ class TZozedForm : public TForm, public TPropertyTarget {
     TTimer* Timer = nullptr;
     QMenu* PopupMenu = nullptr;
     QAction* ZozedProp = nullptr;
-    QAction* Close = nullptr;
+    QAction* CloseItem = nullptr;  // "削除(&D)...": deletes the note; Close() closes the window
 
     // Stores the catalogue index (also one outside the catalogue) and times the animation by the
     // character that the index stands for.
@@ -89,7 +87,7 @@ class TZozedForm : public TForm, public TPropertyTarget {
     void BuildPopupMenu();
     void KeepOnScreen();
 
-    TMainForm& FMainForm;
+    TNoteHost& FHost;
     int FFrameCounter = 0;
     double FCreatedAt = 0;
     int FCharacterIndex = 0;

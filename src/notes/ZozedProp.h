@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "notes/DialogHost.h"
+#include "dialoghost/DialogHost.h"
 #include "toolkit/ColorDialog.h"
 #include "toolkit/FontDialog.h"
 #include "toolkit/Form.h"

@@ -2,12 +2,10 @@
 
 #include <sys/stat.h>
 
+#include "platform/Cp932Case.h"
+
 namespace vlz {
 namespace {
-
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 unsigned AttributesOf(const std::string& path, std::string_view name) {
     unsigned attributes = 0;

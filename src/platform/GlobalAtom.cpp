@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "platform/IniDocument.h"
+#include "platform/Cp932Case.h"
 
 namespace vlz {
 namespace {
@@ -54,7 +54,7 @@ std::uint64_t Fnv1a(std::string_view bytes) {
 // written as %XX; a text too long for a file name is named by its hash.
 std::string EntryName(std::string_view text) {
     static constexpr char Hex[] = "0123456789ABCDEF";
-    std::string folded = TIniDocument::FoldCase(text);
+    std::string folded = Cp932LowerCase(text);
     std::string name(EntryPrefix);
     if (folded.size() > 120) {
         std::uint64_t hash = Fnv1a(folded);

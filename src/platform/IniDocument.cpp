@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "platform/Cp932.h"
+#include "platform/Cp932Case.h"
 
 namespace vlz {
 namespace {
@@ -48,10 +49,6 @@ std::size_t FindSingleByte(std::string_view text, char wanted, std::size_t from 
     return std::string_view::npos;
 }
 
-char FoldByte(char byte) {
-    return (byte >= 'A' && byte <= 'Z') ? static_cast<char>(byte - 'A' + 'a') : byte;
-}
-
 }  // namespace
 
 std::string QuoteIniValue(std::string_view value) {
@@ -86,36 +83,6 @@ std::string_view UnquoteIniValue(std::string_view stored) {
         return stored.substr(1, stored.size() - 2);
     }
     return stored;
-}
-
-std::string TIniDocument::FoldCase(std::string_view name) {
-    std::string folded(name);
-    for (std::size_t i = 0; i < folded.size(); ++i) {
-        if (IsCp932LeadByte(static_cast<unsigned char>(folded[i]))) {
-            ++i;
-        } else {
-            folded[i] = FoldByte(folded[i]);
-        }
-    }
-    return folded;
-}
-
-bool TIniDocument::SameName(std::string_view left, std::string_view right) {
-    if (left.size() != right.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < left.size(); ++i) {
-        if (IsCp932LeadByte(static_cast<unsigned char>(left[i]))) {
-            // Both bytes of a double-byte character compare exactly.
-            if (left[i] != right[i] || (i + 1 < left.size() && left[i + 1] != right[i + 1])) {
-                return false;
-            }
-            ++i;
-        } else if (FoldByte(left[i]) != FoldByte(right[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 bool TIniDocument::Line::IsBlank() const {
@@ -191,7 +158,7 @@ void TIniDocument::Parse(std::string_view input) {
             std::size_t close = FindSingleByte(trimmed, ']', 1);
             std::string_view name = Trim(
                 close == std::string_view::npos ? trimmed.substr(1) : trimmed.substr(1, close - 1));
-            Section section{std::string(name), FoldCase(name), true, false, {}};
+            Section section{std::string(name), Cp932LowerCase(name), true, false, {}};
             section.lines.reserve(16);  // a note's lines, without regrowing
             section.lines.push_back(Line{text, ending});
             sectionsByName_[section.folded].push_back(sections_.size());
@@ -251,13 +218,13 @@ std::size_t TIniDocument::SectionCount() const {
 }
 
 const TIniDocument::Section* TIniDocument::FindSection(std::string_view section) const {
-    auto found = sectionsByName_.find(FoldCase(section));
+    auto found = sectionsByName_.find(Cp932LowerCase(section));
     return found == sectionsByName_.end() ? nullptr : &sections_[found->second.front()];
 }
 
 const TIniDocument::Line* TIniDocument::FindKey(const Section& section, std::string_view key) {
     for (const Line& line : section.lines) {
-        if (line.IsKey() && SameName(line.Key(), key)) {
+        if (line.IsKey() && Cp932SameIgnoringCase(line.Key(), key)) {
             return &line;
         }
     }
@@ -317,16 +284,17 @@ void TIniDocument::SetValue(std::string_view section, std::string_view key,
 
     // Writes come section by section; the section of the previous write is checked first.
     if (lastWritten_ < sections_.size() && !sections_[lastWritten_].erased &&
-        SameName(sections_[lastWritten_].name, section)) {
+        Cp932SameIgnoringCase(sections_[lastWritten_].name, section)) {
         SetValueIn(sections_[lastWritten_], key, stored);
         return;
     }
-    auto found = sectionsByName_.find(FoldCase(section));
+    auto found = sectionsByName_.find(Cp932LowerCase(section));
     if (found == sectionsByName_.end()) {
         // A new section goes to the end, right after the last line, as Windows NT writes it (the
         // blank line before it was the Windows 9x layout).
         std::size_t index = sections_.size();
-        sections_.push_back(Section{std::string(section), FoldCase(section), true, false, {}});
+        sections_.push_back(
+            Section{std::string(section), Cp932LowerCase(section), true, false, {}});
         sections_.back().lines.reserve(16);  // room for a whole note without regrowing
         AppendLine(sections_.back(), MakeOwnedLine(Joined("[", section, "]"), CrLf));
         sections_.back().lines.push_back(MakeOwnedLine(Joined(key, "=", stored), CrLf));
@@ -341,7 +309,7 @@ void TIniDocument::SetValue(std::string_view section, std::string_view key,
 
 void TIniDocument::SetValueIn(Section& target, std::string_view key, const std::string& stored) {
     for (Line& line : target.lines) {
-        if (line.IsKey() && SameName(line.Key(), key)) {
+        if (line.IsKey() && Cp932SameIgnoringCase(line.Key(), key)) {
             if (line.RawValue() != stored) {
                 // The key keeps its place and its spelling.
                 line = MakeOwnedLine(Joined(line.Key(), "=", stored), line.ending);
@@ -363,7 +331,7 @@ void TIniDocument::SetValueIn(Section& target, std::string_view key, const std::
 }
 
 void TIniDocument::EraseSection(std::string_view section) {
-    auto found = sectionsByName_.find(FoldCase(section));
+    auto found = sectionsByName_.find(Cp932LowerCase(section));
     if (found == sectionsByName_.end()) {
         return;
     }

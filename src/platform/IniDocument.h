@@ -59,10 +59,6 @@ class TIniDocument {
     // Removes every section of that name with all its lines.
     void EraseSection(std::string_view section);
 
-    // ASCII case folding that leaves both bytes of a CP932 double-byte character alone.
-    static std::string FoldCase(std::string_view name);
-    static bool SameName(std::string_view left, std::string_view right);
-
   private:
     struct Line {
         std::string_view text;    // without its line end; in source_ or owned_
@@ -78,7 +74,7 @@ class TIniDocument {
     };
     struct Section {
         std::string name;       // as written, trimmed
-        std::string folded;     // FoldCase(name)
+        std::string folded;     // Cp932LowerCase(name)
         bool hasHeader = true;  // false for the lines before the first header
         bool erased = false;
         std::vector<Line> lines;  // the header first (when there is one)

@@ -11,6 +11,7 @@
 
 #include "graphics/Color.h"
 #include "platform/Exception.h"
+#include "platform/ExceptionText.h"
 #include "platform/MessageBox.h"
 #include "toolkit/Form.h"
 
@@ -24,40 +25,7 @@ TApplication* CurrentApplication = nullptr;
 // same everywhere.
 constexpr const char* JapaneseFace = "Noto Sans CJK JP";
 
-bool EndsWithFullStop(const std::string& text) {
-    if (text.empty()) {
-        return false;
-    }
-    if (text.back() == '.') {
-        return true;
-    }
-    // "。" (U+3002) and "．" (U+FF0E) end a Japanese sentence.
-    for (const char* stop : {"\xE3\x80\x82", "\xEF\xBC\x8E"}) {
-        const std::string_view mark(stop);
-        if (text.size() >= mark.size() &&
-            text.compare(text.size() - mark.size(), mark.size(), mark) == 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
 }  // namespace
-
-std::string ExceptionText(std::exception_ptr error) {
-    std::string text;
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& exception) {
-        text = exception.what();
-    } catch (...) {
-        text = "Unknown exception";
-    }
-    if (!EndsWithFullStop(text)) {
-        text += '.';
-    }
-    return text;
-}
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     CurrentApplication = this;

@@ -55,9 +55,6 @@ class TApplication : public QApplication {
 // (or written to standard error when there is none) and goes no further.
 void Guarded(const std::function<void()>& handler);
 
-// The text shown for an exception: its message, with a full stop added when it has none.
-std::string ExceptionText(std::exception_ptr error);
-
 // Chooses Qt's platform before the application object exists: the xcb platform whenever an X
 // display is there (windows cannot place themselves under Wayland). Returns false, after telling
 // the user on standard error, when there is no display at all.

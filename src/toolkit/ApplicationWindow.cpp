@@ -5,9 +5,9 @@
 #include <QCryptographicHash>
 #include <QLocalSocket>
 
+#include "platform/Cp932Case.h"
 #include "platform/ExecutablePath.h"
 #include "platform/GlobalAtom.h"
-#include "platform/IniDocument.h"
 
 namespace vlz {
 namespace {
@@ -21,7 +21,7 @@ QString ApplicationWindowSocketName(std::string_view className, std::string_view
     // Programs of other file names may run beside this one with the same window class and title,
     // so the name also holds this executable's file name (folded, as the atom's text is).
     const std::string table = GlobalAtomFolder();
-    const std::string program = TIniDocument::FoldCase(ExtractFileName(ExecutablePath()));
+    const std::string program = Cp932LowerCase(ExtractFileName(ExecutablePath()));
     QByteArray identity;
     for (std::string_view part :
          {className, windowName, std::string_view(table), std::string_view(program)}) {

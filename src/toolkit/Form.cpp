@@ -48,9 +48,6 @@ void TForm::SetTop(int top) {
 }
 
 void TForm::Show() {
-    if (!isVisible()) {
-        BeforeShow();
-    }
     show();
 }
 
@@ -103,7 +100,10 @@ void TForm::SetModalResult(TModalResult result) {
 
 void TForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // Qt sends the show event before it maps the window, so the platform settings still reach
+    // the window system in time; show() and Show() run the same hooks.
     if (!event->spontaneous()) {
+        Guarded([this] { BeforeShow(); });
         Guarded([this] { FormShow(); });
     }
 }

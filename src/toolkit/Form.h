@@ -60,7 +60,8 @@ class TForm : public QWidget {
     virtual void FormHide() {}
     virtual void FormCloseQuery(bool& /*CanClose*/) {}
     virtual void FormClose(TCloseAction& /*Action*/) {}
-    // Runs just before the window is mapped on every show (platform window settings).
+    // Runs on every show just before the window is mapped, ahead of FormShow (platform window
+    // settings, placement).
     virtual void BeforeShow() {}
 
     void showEvent(QShowEvent* event) override;

@@ -15,6 +15,7 @@
 #include "platform/Desktop.h"
 #include "platform/LastError.h"
 #include "platform/MessageBox.h"
+#include "platform/ScopeGuard.h"
 #include "trayicon/FormWindow.h"
 #include "trayicon/QtIcon.h"
 
@@ -243,13 +244,8 @@ void TTrayIcon::ReadState(const std::function<void(TTrayIcon&)>& readProperties)
         FTipCleared = true;
         SetTipHelp("");
     }
-    try {
-        readProperties(*this);
-    } catch (...) {
-        FReading = false;
-        throw;
-    }
-    FReading = false;
+    TScopeExit reading([this] { FReading = false; });
+    readProperties(*this);
 }
 
 void TTrayIcon::Loaded() {

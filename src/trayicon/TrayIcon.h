@@ -111,6 +111,7 @@ class TTrayIcon : public QObject, public TObject {
     void SetEnabled(bool value);
     // The owned icon; changes to it reach the shell.
     TIcon& Icon() { return *FIcon; }
+    const TIcon& Icon() const { return *FIcon; }
     void SetIcon(const TIcon* value);
     QMenu* LBPopupMenu() const { return FLBPopupMenu; }
     void SetLBPopupMenu(QMenu* menu) { FLBPopupMenu = menu; }

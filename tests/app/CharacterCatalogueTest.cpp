@@ -1,4 +1,4 @@
-#include "app/CharacterCatalogue.h"
+#include "app/core/CharacterCatalogue.h"
 
 #include <gtest/gtest.h>
 

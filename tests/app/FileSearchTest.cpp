@@ -1,4 +1,4 @@
-#include "app/FileSearch.h"
+#include "app/core/FileSearch.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

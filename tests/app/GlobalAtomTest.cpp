@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/SingleInstance.h"
+#include "app/core/SingleInstance.h"
 #include "platform/MessageBox.h"
 #include "support/TemporaryFolder.h"
 

@@ -1,10 +1,10 @@
-#include "app/IniFile.h"
+#include "app/core/IniFile.h"
 
 #include <fstream>
 
 #include <gtest/gtest.h>
 
-#include "app/MemoEscaping.h"
+#include "app/core/MemoEscaping.h"
 #include "platform/Cp932.h"
 #include "support/TemporaryFolder.h"
 

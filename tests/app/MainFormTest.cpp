@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "app/Main.h"
-#include "app/NoteFile.h"
-#include "app/Preferences.h"
+#include "app/core/NoteFile.h"
+#include "app/core/Preferences.h"
 #include "characters/Sprite.h"
 #include "notes/Zozed.h"
 #include "platform/NotifyIcon.h"
@@ -76,7 +76,7 @@ class MainFormTest : public ::testing::Test {
         return *Main;
     }
 
-    HICON TrayIconHandle() const { return Main->TrayIcon->Icon().Handle(); }
+    HICON TrayIconHandle() const { return Main->TrayIcon().Icon().Handle(); }
 
     testing::TemporaryFolder Folder;
     testing::ScriptedMessageBoxes Boxes;
@@ -86,55 +86,55 @@ class MainFormTest : public ::testing::Test {
 
 TEST_F(MainFormTest, FirstStartMakesOneNewNoteWithTheCreationLines) {
     TMainForm& main = Start();
-    EXPECT_TRUE(main.Loaded);
-    EXPECT_EQ(main.BootCount, 1);
-    ASSERT_EQ(main.Notes.size(), 1u);
-    const std::string memo = main.Notes[0]->Memo->Text();
+    EXPECT_TRUE(main.Loaded());
+    EXPECT_EQ(main.BootCount(), 1);
+    ASSERT_EQ(main.Notes().size(), 1u);
+    const std::string memo = main.Notes()[0]->Memo->Text();
     EXPECT_NE(memo.find("\r\nここにメモを書き込めます."), std::string::npos);
-    EXPECT_EQ(memo.rfind(CreationText(main.Notes[0]->CreatedAt()), 0), 0u);
+    EXPECT_EQ(memo.rfind(CreationText(main.Notes()[0]->CreatedAt()), 0), 0u);
 }
 
 TEST_F(MainFormTest, HideToggleFollowsTheFirstNoteAlone) {
     TMainForm& main = Start();
     main.NewActionExecute();
-    ASSERT_EQ(main.Notes.size(), 2u);
-    main.Notes[1]->Hide();  // visibility differs: the first note decides
+    ASSERT_EQ(main.Notes().size(), 2u);
+    main.Notes()[1]->Hide();  // visibility differs: the first note decides
     main.HideActionExecute();
-    EXPECT_FALSE(main.Notes[0]->Visible());
-    EXPECT_FALSE(main.Notes[1]->Visible());
-    EXPECT_EQ(TrayIconHandle(), main.HideIconImage.Handle());
+    EXPECT_FALSE(main.Notes()[0]->Visible());
+    EXPECT_FALSE(main.Notes()[1]->Visible());
+    EXPECT_EQ(TrayIconHandle(), main.HideIconImage().Handle());
 
-    main.Notes[1]->Show();
+    main.Notes()[1]->Show();
     main.HideActionExecute();
-    EXPECT_TRUE(main.Notes[0]->Visible());
-    EXPECT_TRUE(main.Notes[1]->Visible());
-    EXPECT_EQ(TrayIconHandle(), main.ShowIconImage.Handle());
+    EXPECT_TRUE(main.Notes()[0]->Visible());
+    EXPECT_TRUE(main.Notes()[1]->Visible());
+    EXPECT_EQ(TrayIconHandle(), main.ShowIconImage().Handle());
 }
 
 TEST_F(MainFormTest, NewNoteShowsHiddenNotesAndComesLast) {
     TMainForm& main = Start();
-    TZozedForm* first = main.Notes[0];
+    TZozedForm* first = main.Notes()[0];
     main.HideAllNotes();
     main.NewActionExecute();
-    ASSERT_EQ(main.Notes.size(), 2u);
-    EXPECT_EQ(main.Notes[0], first);
+    ASSERT_EQ(main.Notes().size(), 2u);
+    EXPECT_EQ(main.Notes()[0], first);
     EXPECT_TRUE(first->Visible());
-    EXPECT_TRUE(main.Notes[1]->Visible());
-    EXPECT_EQ(TrayIconHandle(), main.ShowIconImage.Handle());
+    EXPECT_TRUE(main.Notes()[1]->Visible());
+    EXPECT_EQ(TrayIconHandle(), main.ShowIconImage().Handle());
 }
 
 TEST_F(MainFormTest, DeletingTheOnlyNoteLeavesNothingToToggle) {
     TMainForm& main = Start();
     Boxes.Answers = {IDCANCEL};
-    main.Notes[0]->CloseClick();
-    ASSERT_EQ(main.Notes.size(), 1u);
+    main.Notes()[0]->CloseClick();
+    ASSERT_EQ(main.Notes().size(), 1u);
     EXPECT_EQ(Boxes.Boxes.back().Text, "付箋を削除してもよろしいですか？");
     EXPECT_EQ(Boxes.Boxes.back().Caption, "削除の確認");
     EXPECT_EQ(Boxes.Boxes.back().Flags, 0x121u);
 
     Boxes.Answers = {IDOK};
-    main.Notes[0]->CloseClick();
-    EXPECT_TRUE(main.Notes.empty());
+    main.Notes()[0]->CloseClick();
+    EXPECT_TRUE(main.Notes().empty());
     const HICON before = TrayIconHandle();
     main.HideActionExecute();
     EXPECT_EQ(TrayIconHandle(), before);
@@ -145,50 +145,50 @@ TEST_F(MainFormTest, DeletingTheOnlyNoteLeavesNothingToToggle) {
 
 TEST_F(MainFormTest, ListedNoteRefusesToClose) {
     TMainForm& main = Start();
-    TZozedForm* note = main.Notes[0];
-    EXPECT_FALSE(note->TForm::Close());  // the note's Close is its menu item
+    TZozedForm* note = main.Notes()[0];
+    EXPECT_FALSE(note->Close());
     EXPECT_TRUE(note->Visible());
 }
 
 TEST_F(MainFormTest, ModeChangesRewireTheTrayAtOnce) {
     TMainForm& main = Start();
-    EXPECT_EQ(main.TrayIcon->LBPopupMenu(), main.PopupMenu);
-    EXPECT_EQ(main.TrayIcon->RBPopupMenu(), nullptr);
+    EXPECT_EQ(main.TrayIcon().LBPopupMenu(), main.PopupMenu());
+    EXPECT_EQ(main.TrayIcon().RBPopupMenu(), nullptr);
     Shell.Deliver(WM_RBUTTONDOWN);
-    EXPECT_FALSE(main.Notes[0]->Visible());
+    EXPECT_FALSE(main.Notes()[0]->Visible());
     Shell.Deliver(WM_RBUTTONDOWN);
-    EXPECT_TRUE(main.Notes[0]->Visible());
+    EXPECT_TRUE(main.Notes()[0]->Visible());
 
     main.SetMouseButtonMode(5);  // any mode but 0 behaves as 1
-    EXPECT_EQ(main.TrayIcon->LBPopupMenu(), nullptr);
-    EXPECT_EQ(main.TrayIcon->RBPopupMenu(), main.PopupMenu);
+    EXPECT_EQ(main.TrayIcon().LBPopupMenu(), nullptr);
+    EXPECT_EQ(main.TrayIcon().RBPopupMenu(), main.PopupMenu());
     Shell.Deliver(WM_LBUTTONDOWN);
-    EXPECT_FALSE(main.Notes[0]->Visible());
+    EXPECT_FALSE(main.Notes()[0]->Visible());
     Shell.Deliver(WM_MBUTTONDOWN);
-    EXPECT_FALSE(main.Notes[0]->Visible());
+    EXPECT_FALSE(main.Notes()[0]->Visible());
 }
 
 TEST_F(MainFormTest, AutoBackupIntervalProgramsTheTimer) {
     TMainForm& main = Start();
     main.SetAutoBackupInterval(0);
-    EXPECT_FALSE(main.Timer->Active());
+    EXPECT_FALSE(main.Timer().Active());
     main.SetAutoBackupInterval(1);
-    EXPECT_TRUE(main.Timer->Active());
-    EXPECT_EQ(main.Timer->Interval(), 60000);
+    EXPECT_TRUE(main.Timer().Active());
+    EXPECT_EQ(main.Timer().Interval(), 60000);
     main.SetAutoBackupInterval(5);
-    EXPECT_EQ(main.Timer->Interval(), 300000);
+    EXPECT_EQ(main.Timer().Interval(), 300000);
     main.SetAutoBackupInterval(40000);  // beyond a 32-bit millisecond count
-    EXPECT_EQ(main.Timer->Interval(), 35791 * 60000);
-    EXPECT_EQ(main.AutoBackupInterval, 40000);
+    EXPECT_EQ(main.Timer().Interval(), 35791 * 60000);
+    EXPECT_EQ(main.AutoBackupInterval(), 40000);
 }
 
 TEST_F(MainFormTest, CharacterOutsideTheCatalogueDrawsAndSavesAsTheFirst) {
     TMainForm& main = Start();
-    TZozedForm* note = main.Notes[0];
+    TZozedForm* note = main.Notes()[0];
     note->SetCharacter(99);
     EXPECT_EQ(note->CharacterIndex(), 99);
     note->TimerTimer();  // draws the first character without failing
-    main.DefaultCharacter = -1;
+    main.SetNoteDefaults(TFont{}, clBlack, -1);
     main.SaveAll();
     const std::string first = main.CharacterAt(0)->Name;
     EXPECT_EQ(ReadNotes(main.ExecutablePath())[0].Character, first);
@@ -208,12 +208,12 @@ TEST_F(MainFormTest, StoredNotesComeBackInOrderWithTheirValues) {
     WritePreferences((Folder / "VLZozed"), preferences);
 
     TMainForm& main = Start();
-    ASSERT_EQ(main.Notes.size(), 2u);
-    EXPECT_EQ(main.BootCount, 5);
-    EXPECT_EQ(main.Notes[0]->Memo->Text(), stored.Memo);
-    EXPECT_EQ(main.Notes[0]->SavedPosition(), QPoint(40, 50));
-    EXPECT_EQ(main.Notes[0]->Memo->Color(), 0x123456);
-    EXPECT_EQ(main.Notes[0]->CharacterIndex(), 0);
+    ASSERT_EQ(main.Notes().size(), 2u);
+    EXPECT_EQ(main.BootCount(), 5);
+    EXPECT_EQ(main.Notes()[0]->Memo->Text(), stored.Memo);
+    EXPECT_EQ(main.Notes()[0]->SavedPosition(), QPoint(40, 50));
+    EXPECT_EQ(main.Notes()[0]->Memo->Color(), 0x123456);
+    EXPECT_EQ(main.Notes()[0]->CharacterIndex(), 0);
 }
 
 TEST_F(MainFormTest, NoteStoredOffEveryScreenIsShownOnOneAndKeepsItsStoredPlace) {
@@ -226,8 +226,8 @@ TEST_F(MainFormTest, NoteStoredOffEveryScreenIsShownOnOneAndKeepsItsStoredPlace)
     WritePreferences((Folder / "VLZozed"), preferences);
 
     TMainForm& main = Start();
-    ASSERT_EQ(main.Notes.size(), 1u);
-    TZozedForm* note = main.Notes[0];
+    ASSERT_EQ(main.Notes().size(), 1u);
+    TZozedForm* note = main.Notes()[0];
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     EXPECT_TRUE(screen.intersects(note->frameGeometry()));
     EXPECT_EQ(note->SavedPosition(), QPoint(-50000, 40000));
@@ -252,7 +252,7 @@ TEST_F(MainFormTest, NoPackageShowsTheFatalMessageAndNothingIsSaved) {
     std::filesystem::remove(Folder / "Tobble.vlf");
     std::filesystem::remove(Folder / "Kerro.vlf");
     TMainForm& main = Start();
-    EXPECT_FALSE(main.Loaded);
+    EXPECT_FALSE(main.Loaded());
     ASSERT_FALSE(Boxes.Boxes.empty());
     EXPECT_EQ(Boxes.Boxes.front().Text, "キャラクターファイルを読み込めません。起動を中止します。");
     EXPECT_EQ(main.CharacterCount(), 1);
@@ -266,7 +266,7 @@ TEST_F(MainFormTest, UnreadablePackageIsReportedAndNothingIsSaved) {
     std::filesystem::remove(Folder / "Kerro.vlf");
     std::filesystem::create_directory(Folder / "broken.vlf");  // found, but cannot be read
     TMainForm& main = Start();
-    EXPECT_FALSE(main.Loaded);
+    EXPECT_FALSE(main.Loaded());
     ASSERT_GE(Boxes.Boxes.size(), 2u);
     // The package's own error with its path, then the start-up ends as with no package at all.
     const auto& error = Boxes.Boxes[Boxes.Boxes.size() - 2];
@@ -275,7 +275,7 @@ TEST_F(MainFormTest, UnreadablePackageIsReportedAndNothingIsSaved) {
     EXPECT_EQ(error.Caption, "Velloric付箋");
     EXPECT_EQ(Boxes.Boxes.back().Text, "キャラクターファイルを読み込めません。起動を中止します。");
     EXPECT_EQ(main.CharacterCount(), 1);  // a blank character, so that notes can still draw
-    for (TZozedForm* note : main.Notes) {
+    for (TZozedForm* note : main.Notes()) {
         note->TimerTimer();
     }
     EXPECT_TRUE(main.Close());
@@ -284,7 +284,7 @@ TEST_F(MainFormTest, UnreadablePackageIsReportedAndNothingIsSaved) {
 
 TEST_F(MainFormTest, AnimationContinuesFromWhereHidingStoppedIt) {
     TMainForm& main = Start();
-    TZozedForm* note = main.Notes[0];
+    TZozedForm* note = main.Notes()[0];
     note->TimerTimer();
     note->TimerTimer();
     main.HideAllNotes();

@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/NoteFile.h"
+#include "app/core/NoteFile.h"
 #include "platform/FileReplace.h"
 #include "support/TemporaryFolder.h"
 

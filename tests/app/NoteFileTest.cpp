@@ -1,4 +1,4 @@
-#include "app/NoteFile.h"
+#include "app/core/NoteFile.h"
 
 #include <unistd.h>
 

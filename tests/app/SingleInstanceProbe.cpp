@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "app/SingleInstance.h"
+#include "app/core/SingleInstance.h"
 #include "platform/ExecutablePath.h"
 #include "platform/WindowFinder.h"
 #include "toolkit/ApplicationWindow.h"

@@ -15,7 +15,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/SingleInstance.h"
+#include "app/core/SingleInstance.h"
 #include "platform/FileReplace.h"
 #include "support/TemporaryFolder.h"
 

@@ -6,6 +6,7 @@
 
 #include "characters/BmpBuilder.h"
 #include "characters/MessageBoxRecorder.h"
+#include "notes/core/NoteLayout.h"
 #include "platform/Stream.h"
 
 namespace vlz {
@@ -217,8 +218,8 @@ TEST(BundledCharacters, EveryFrameOfEveryCharacterShowsSomething) {
         TSprite sprite;
         sprite.LoadFromFile(entry.path().string());
         EXPECT_TRUE(boxes.Boxes.empty());
-        EXPECT_LE(sprite.PatternWidth, 68);  // the note's character box
-        EXPECT_LE(sprite.PatternHeight, 89);
+        EXPECT_LE(sprite.PatternWidth, CharacterBoxWidth);
+        EXPECT_LE(sprite.PatternHeight, CharacterBoxHeight);
         EXPECT_GE(sprite.PatternCount, 2);
         EXPECT_GT(sprite.AnimationInterval, 0);
         for (int frame = 0; frame < sprite.PatternCount; ++frame) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "notes/DialogHost.h"
+#include "dialoghost/DialogHost.h"
 
 namespace vlz::testing {
 

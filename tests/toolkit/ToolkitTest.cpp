@@ -3,12 +3,12 @@
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <string>
 
 #include "platform/Exception.h"
 #include "toolkit/Application.h"
 #include "toolkit/Form.h"
 #include "toolkit/Memo.h"
-#include "toolkit/PixelArt.h"
 #include "toolkit/ScriptedMessageBoxes.h"  // tests/toolkit
 #include "toolkit/Timer.h"
 
@@ -36,13 +36,6 @@ class ToolkitTest : public ::testing::Test {
     }
     testing::ScriptedMessageBoxes Boxes;
 };
-
-TEST_F(ToolkitTest, ExceptionTextEndsWithAFullStop) {
-    EXPECT_EQ(ExceptionText(std::make_exception_ptr(Exception("Bad DIB Type"))), "Bad DIB Type.");
-    EXPECT_EQ(ExceptionText(std::make_exception_ptr(Exception("done."))), "done.");
-    EXPECT_EQ(ExceptionText(std::make_exception_ptr(Exception("登録できません。"))),
-              "登録できません。");
-}
 
 TEST_F(ToolkitTest, GuardedHandlerFailureIsShownWithTheTitleAndErrorIcon) {
     bool after = false;
@@ -101,13 +94,19 @@ class ProbeForm : public TForm {
     bool AllowClose = true;
     TCloseAction Action = TCloseAction::caHide;
     int Created = 0, Shown = 0, Hidden = 0;
+    // Whether each hook ran, in order: 'B' for BeforeShow, 'S' for FormShow.
+    std::string Hooks;
 
   protected:
     void FormCreate() override {
         ++Created;
         throw Exception("creation failed");
     }
-    void FormShow() override { ++Shown; }
+    void BeforeShow() override { Hooks += 'B'; }
+    void FormShow() override {
+        ++Shown;
+        Hooks += 'S';
+    }
     void FormHide() override { ++Hidden; }
     void FormCloseQuery(bool& CanClose) override { CanClose = AllowClose; }
     void FormClose(TCloseAction& action) override { action = Action; }
@@ -138,6 +137,20 @@ TEST_F(ToolkitTest, CloseQueryAndCloseActionCanKeepTheFormOpen) {
     EXPECT_TRUE(form->Close());
     EXPECT_FALSE(form->Visible());
     EXPECT_EQ(form->Hidden, 1);
+}
+
+TEST_F(ToolkitTest, QtShowAndShowRunTheSameHooksOncePerShowing) {
+    auto form = CreateForm<ProbeForm>();
+    form->show();
+    EXPECT_EQ(form->Hooks, "BS");
+    form->Show();  // already shown: nothing runs again
+    EXPECT_EQ(form->Hooks, "BS");
+    form->Hide();
+    form->Show();
+    EXPECT_EQ(form->Hooks, "BSBS");
+    form->hide();
+    form->setVisible(true);
+    EXPECT_EQ(form->Hooks, "BSBSBS");
 }
 
 TEST_F(ToolkitTest, ShowModalReturnsTheResultThatEndedIt) {
@@ -182,24 +195,6 @@ TEST_F(ToolkitTest, MemoRefusesTextThatShiftJisCannotHold) {
     EXPECT_EQ(memo.Text(), "メモ");
     ASSERT_EQ(Boxes.Boxes.size(), 2u);
     EXPECT_EQ(Boxes.Boxes[0].Flags & MB_ICONMASK, MB_ICONWARNING);
-}
-
-TEST(PixelArtTest, ReadsLegendAndRows) {
-    const TPixelArt art = ParsePixelArt(
-        "# comment\n"
-        ". transparent\n"
-        "R FF0000\n"
-        ".R\r\n"
-        "R.\n");
-    EXPECT_EQ(art.Width, 2);
-    EXPECT_EQ(art.Height, 2);
-    EXPECT_EQ(art.Pixels, (std::vector<std::uint32_t>{0, 0xFFFF0000, 0xFFFF0000, 0}));
-}
-
-TEST(PixelArtTest, RejectsUnknownCharactersAndRaggedRows) {
-    EXPECT_THROW(ParsePixelArt("R FF0000\nRX\n"), Exception);
-    EXPECT_THROW(ParsePixelArt("R FF0000\nRR\nR\n"), Exception);
-    EXPECT_THROW(ParsePixelArt("R FF00G0\nR\n"), Exception);
 }
 
 }  // namespace

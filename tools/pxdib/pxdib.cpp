@@ -32,6 +32,7 @@
 #include "dib/PxDIBError.h"
 #include "dib/PxInternalDIB.h"
 #include "platform/Exception.h"
+#include "platform/ScopeGuard.h"
 #include "platform/Stream.h"
 
 namespace vlz {
@@ -48,20 +49,18 @@ void Load(TPxInternalDIB& store, const std::string& path) {
 // half-written or emptied file behind.
 void Save(const std::string& path, const std::function<void(TStream&)>& write) {
     std::string temporary = path + ".pxdib-tmp";
-    try {
-        {
-            TFileStream stream(temporary, TFileStream::Mode::Create);
-            write(stream);
-        }
-        std::filesystem::rename(temporary, path);
-    } catch (const std::filesystem::filesystem_error& error) {
+    TScopeFailure removing([&temporary] {
         std::error_code ignored;
         std::filesystem::remove(temporary, ignored);
-        throw EWriteError("Cannot write \"" + path + "\". " + error.code().message());
-    } catch (...) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        throw;
+    });
+    {
+        TFileStream stream(temporary, TFileStream::Mode::Create);
+        write(stream);
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary, path, error);
+    if (error) {
+        throw EWriteError("Cannot write \"" + path + "\". " + error.message());
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "notes/core/NoteLayout.h"
 #include "platform/MessageBox.h"
 
 namespace vlz {
@@ -50,13 +51,13 @@ TLoadedCharacter LoadAsTheProgramDoes(const std::string& path) {
 }
 
 std::optional<std::string> FrameBoxWarning(const TCharacterDescription& settings) {
-    if (settings.PatternWidth <= NoteCharacterWidth &&
-        settings.PatternHeight <= NoteCharacterHeight) {
+    if (settings.PatternWidth <= CharacterBoxWidth &&
+        settings.PatternHeight <= CharacterBoxHeight) {
         return std::nullopt;
     }
     return "frames of " + Size(settings.PatternWidth, settings.PatternHeight) +
            " are larger than a note's character box of " +
-           Size(NoteCharacterWidth, NoteCharacterHeight) + " and are cut off there";
+           Size(CharacterBoxWidth, CharacterBoxHeight) + " and are cut off there";
 }
 
 TFrameFindings CheckFrames(int pictureWidth, int pictureHeight,

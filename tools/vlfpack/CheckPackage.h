@@ -13,10 +13,6 @@
 
 namespace vlz {
 
-// The size of the character box of a note: a larger frame is cut off there.
-inline constexpr std::int32_t NoteCharacterWidth = 68;
-inline constexpr std::int32_t NoteCharacterHeight = 89;
-
 // A package as the program's own loader reads it at start-up.
 struct TLoadedCharacter {
     std::unique_ptr<TSprite> Sprite = std::make_unique<TSprite>();

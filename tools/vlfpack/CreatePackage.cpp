@@ -10,6 +10,7 @@
 #include "characters/PackageFile2.h"
 #include "characters/PackageWriter.h"
 #include "platform/Cp932.h"
+#include "platform/Cp932Case.h"
 
 namespace vlz {
 namespace {

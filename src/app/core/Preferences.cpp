@@ -1,4 +1,4 @@
-#include "app/Preferences.h"
+#include "app/core/Preferences.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,8 +1,8 @@
-#include "app/NoteFile.h"
+#include "app/core/NoteFile.h"
 
 #include <utility>
 
-#include "app/MemoEscaping.h"
+#include "app/core/MemoEscaping.h"
 #include "platform/Cp932.h"
 #include "platform/ExecutablePath.h"
 #include "platform/FileReplace.h"

@@ -1,27 +1,19 @@
-#include "app/CharacterCatalogue.h"
+#include "app/core/CharacterCatalogue.h"
 
-#include "app/FileSearch.h"
+#include "app/core/ApplicationTitle.h"
+#include "app/core/FileSearch.h"
+#include "platform/ExceptionText.h"
 #include "platform/FindFile.h"
 #include "platform/MessageBox.h"
 
 namespace vlz {
 namespace {
 
-constexpr char ApplicationTitle[] = "Velloric付箋";
-
 std::string WithSeparator(std::string folder) {
     if (folder.empty() || folder.back() != '/') {
         folder += '/';
     }
     return folder;
-}
-
-// As the application object shows an exception: the text with a full stop.
-std::string AsSentence(std::string text) {
-    if (!text.empty() && text.back() != '.' && !text.ends_with("。")) {
-        text += '.';
-    }
-    return text;
 }
 
 }  // namespace
@@ -45,7 +37,7 @@ bool TCharacterCatalogue::LoadCharacters() {
         try {
             character->LoadFromFile(programFolder_ + name);
         } catch (const std::exception& error) {
-            ShowMessageBox(AsSentence(error.what()) + "\n" + programFolder_ + name,
+            ShowMessageBox(WithFullStop(error.what()) + "\n" + programFolder_ + name,
                            ApplicationTitle, MB_OK | MB_ICONERROR);
             Characters.clear();
             FailStartUp();

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/IniFile.h"
+#include "app/core/IniFile.h"
 #include "graphics/Color.h"
 #include "graphics/Font.h"
 

@@ -1,4 +1,4 @@
-#include "app/SingleInstance.h"
+#include "app/core/SingleInstance.h"
 
 #include <chrono>
 #include <thread>

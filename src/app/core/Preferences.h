@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/NoteFile.h"
+#include "app/core/NoteFile.h"
 #include "graphics/Color.h"
 #include "graphics/Font.h"
 

@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "notes/core/NoteLayout.h"
+
 namespace vlz {
 
 struct TFramePicture {
-    static constexpr int Width = 320;
-    static constexpr int Height = 110;
+    static constexpr int Width = NoteWidth;
+    static constexpr int Height = NoteHeight;
     static constexpr int Stride = Width * 3;
     // 24 bits per pixel, blue-green-red, rows from the top (DIB byte order, top-down).
     std::vector<std::uint8_t> Pixels;

@@ -1,4 +1,4 @@
-#include "app/MemoEscaping.h"
+#include "app/core/MemoEscaping.h"
 
 #include "platform/Cp932.h"
 

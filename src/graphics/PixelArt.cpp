@@ -1,7 +1,8 @@
-#include "PixelArt.h"
+#include "graphics/PixelArt.h"
 
 #include <map>
 #include <sstream>
+#include <string>
 
 namespace vlz {
 namespace {
@@ -19,24 +20,17 @@ std::string StripComment(const std::string& line) {
     throw EPixelArtError("line " + std::to_string(lineNumber) + ": " + message);
 }
 
-void AppendLittleEndian(std::vector<std::uint8_t>& bytes, std::uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) {
-        bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-    }
-}
-
 }  // namespace
 
-int PixelArt::PictureHeight() const {
+int TPixelArt::PictureHeight() const {
     int rows = (static_cast<int>(Frames.size()) + Columns - 1) / Columns;
     return FrameHeight * rows;
 }
 
-std::vector<PixelArtColour> PixelArt::Picture() const {
+std::vector<TPixelArtColour> TPixelArt::Picture() const {
     const int width = PictureWidth();
-    // The transparent colour is the first frame's top-left pixel.
-    std::vector<PixelArtColour> picture(static_cast<std::size_t>(width) * PictureHeight(),
-                                        Frames.front().front());
+    std::vector<TPixelArtColour> picture(static_cast<std::size_t>(width) * PictureHeight(),
+                                         Transparent);
     for (std::size_t n = 0; n < Frames.size(); ++n) {
         const int left = static_cast<int>(n) % Columns * FrameWidth;
         const int top = static_cast<int>(n) / Columns * FrameHeight;
@@ -50,14 +44,27 @@ std::vector<PixelArtColour> PixelArt::Picture() const {
     return picture;
 }
 
-PixelArt ParsePixelArt(const std::string& text) {
-    PixelArt art;
-    std::map<char, PixelArtColour> legend;
+std::vector<std::uint32_t> TPixelArt::PictureArgb() const {
+    std::vector<std::uint32_t> pixels;
+    const std::vector<TPixelArtColour> picture = Picture();
+    pixels.reserve(picture.size());
+    for (const TPixelArtColour& colour : picture) {
+        pixels.push_back(colour == Transparent
+                             ? 0u
+                             : 0xFF000000u | (static_cast<std::uint32_t>(colour.Red) << 16) |
+                                   (static_cast<std::uint32_t>(colour.Green) << 8) | colour.Blue);
+    }
+    return pixels;
+}
+
+TPixelArt ParsePixelArt(std::string_view text) {
+    TPixelArt art;
+    std::map<char, TPixelArtColour> legend;
     char transparent = 0;
-    std::istringstream input(text);
+    std::istringstream input{std::string(text)};
     std::string raw;
     int lineNumber = 0;
-    std::vector<PixelArtColour>* frame = nullptr;
+    std::vector<TPixelArtColour>* frame = nullptr;
     int rowsLeft = 0;
 
     while (std::getline(input, raw)) {
@@ -103,9 +110,9 @@ PixelArt ParsePixelArt(const std::string& text) {
                 Fail(lineNumber, "colour needs one character and RRGGBB");
             }
             auto value = static_cast<std::uint32_t>(std::stoul(hex, nullptr, 16));
-            PixelArtColour colour{static_cast<std::uint8_t>(value >> 16),
-                                  static_cast<std::uint8_t>(value >> 8),
-                                  static_cast<std::uint8_t>(value)};
+            TPixelArtColour colour{static_cast<std::uint8_t>(value >> 16),
+                                   static_cast<std::uint8_t>(value >> 8),
+                                   static_cast<std::uint8_t>(value)};
             if (legend.count(symbol[0]) != 0) {
                 Fail(lineNumber, "'" + symbol + "' is in the palette twice");
             }
@@ -140,44 +147,8 @@ PixelArt ParsePixelArt(const std::string& text) {
     if (art.Columns == 0) {
         art.Columns = static_cast<int>(art.Frames.size());
     }
+    art.Transparent = legend[transparent];
     return art;
-}
-
-std::vector<std::uint8_t> EncodeBmp24(int width, int height,
-                                      const std::vector<PixelArtColour>& topDownPixels) {
-    const std::uint32_t stride = (static_cast<std::uint32_t>(width) * 3 + 3) & ~3u;
-    const std::uint32_t imageSize = stride * static_cast<std::uint32_t>(height);
-    std::vector<std::uint8_t> bytes;
-    // BITMAPFILEHEADER
-    bytes.push_back('B');
-    bytes.push_back('M');
-    AppendLittleEndian(bytes, 14 + 40 + imageSize, 4);  // bfSize
-    AppendLittleEndian(bytes, 0, 2);                    // bfReserved1
-    AppendLittleEndian(bytes, 0, 2);                    // bfReserved2
-    AppendLittleEndian(bytes, 14 + 40, 4);              // bfOffBits
-    // BITMAPINFOHEADER
-    AppendLittleEndian(bytes, 40, 4);                                  // biSize
-    AppendLittleEndian(bytes, static_cast<std::uint32_t>(width), 4);   // biWidth
-    AppendLittleEndian(bytes, static_cast<std::uint32_t>(height), 4);  // biHeight: bottom-up
-    AppendLittleEndian(bytes, 1, 2);                                   // biPlanes
-    AppendLittleEndian(bytes, 24, 2);                                  // biBitCount
-    AppendLittleEndian(bytes, 0, 4);                                   // biCompression: BI_RGB
-    AppendLittleEndian(bytes, imageSize, 4);                           // biSizeImage
-    AppendLittleEndian(bytes, 2835, 4);                                // biXPelsPerMeter: 72 dpi
-    AppendLittleEndian(bytes, 2835, 4);                                // biYPelsPerMeter
-    AppendLittleEndian(bytes, 0, 4);                                   // biClrUsed
-    AppendLittleEndian(bytes, 0, 4);                                   // biClrImportant
-    for (int y = height - 1; y >= 0; --y) {
-        const std::size_t start = bytes.size();
-        for (int x = 0; x < width; ++x) {
-            const PixelArtColour& pixel = topDownPixels[static_cast<std::size_t>(y) * width + x];
-            bytes.push_back(pixel.Blue);
-            bytes.push_back(pixel.Green);
-            bytes.push_back(pixel.Red);
-        }
-        bytes.resize(start + stride, 0);
-    }
-    return bytes;
 }
 
 }  // namespace vlz

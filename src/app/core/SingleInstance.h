@@ -5,13 +5,13 @@
 
 #include <string_view>
 
+#include "app/core/ApplicationTitle.h"
 #include "platform/GlobalAtom.h"
 
 namespace vlz {
 
-// The application window's class and title, by which the running instance is found.
+// The application window's class; with ApplicationTitle it is how the running instance is found.
 constexpr std::string_view ApplicationClassName = "TApplication";
-constexpr std::string_view ApplicationTitle = "Velloric付箋";
 
 // True when another instance runs (it has been brought forward) and this one must stop.
 // Otherwise `marker` holds the atom this instance must release at its end: the one it added, or

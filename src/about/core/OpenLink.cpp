@@ -1,4 +1,4 @@
-#include "about/OpenLink.h"
+#include "about/core/OpenLink.h"
 
 #include "platform/Cp932.h"
 #include "platform/Shell.h"

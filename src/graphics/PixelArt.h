@@ -1,5 +1,6 @@
 #pragma once
-// Text pixel art: a palette legend of characters, then the rows of each frame.
+// Small pictures kept as editable text, for the project's own artwork: the characters' pictures
+// and the tray icons.
 //
 //   # a comment (also after a value)
 //   size 24 20          width and height of one frame
@@ -12,31 +13,34 @@
 // Frames are laid out row by row, left to right; the cells of the last row that no frame fills
 // take the transparent colour.
 
-#include <array>
 #include <cstdint>
-#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Exception.h"
 
 namespace vlz {
 
-struct PixelArtColour {
+struct TPixelArtColour {
     std::uint8_t Red = 0, Green = 0, Blue = 0;
-    bool operator==(const PixelArtColour&) const = default;
+    bool operator==(const TPixelArtColour&) const = default;
 };
 
-struct PixelArt {
+struct TPixelArt {
     int FrameWidth = 0;
     int FrameHeight = 0;
     int Columns = 0;
-    std::vector<std::vector<PixelArtColour>>
-        Frames;  // FrameWidth × FrameHeight each, top row first
+    std::vector<std::vector<TPixelArtColour>> Frames;  // FrameWidth × FrameHeight, top row first
+    TPixelArtColour Transparent;
 
     int PictureWidth() const { return FrameWidth * Columns; }
     int PictureHeight() const;
-    // The whole picture, top row first.
-    std::vector<PixelArtColour> Picture() const;
+    // The whole picture, top row first, the transparent colour kept as a colour (a character's
+    // picture, whose top-left pixel says which colour is left out).
+    std::vector<TPixelArtColour> Picture() const;
+    // The whole picture as 0xAARRGGBB, top row first, the transparent colour fully transparent
+    // (0) and every other colour opaque (an icon's pixels).
+    std::vector<std::uint32_t> PictureArgb() const;
 };
 
 // Raised with "line N: …" for text that breaks the format.
@@ -45,10 +49,6 @@ class EPixelArtError : public Exception {
     using Exception::Exception;
 };
 
-PixelArt ParsePixelArt(const std::string& text);
-
-// A 24-bit uncompressed BMP file of the picture.
-std::vector<std::uint8_t> EncodeBmp24(int width, int height,
-                                      const std::vector<PixelArtColour>& topDownPixels);
+TPixelArt ParsePixelArt(std::string_view text);
 
 }  // namespace vlz

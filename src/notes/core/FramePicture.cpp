@@ -1,4 +1,4 @@
-#include "notes/FramePicture.h"
+#include "notes/core/FramePicture.h"
 
 namespace vlz {
 
@@ -45,13 +45,15 @@ TFramePicture MakeFramePicture() {
     Fill(picture, Right - 2, 0, Right, Bottom, Shadow);
     Fill(picture, 0, Bottom - 2, Right, Bottom, Shadow);
 
-    // Sunken inset under the memo (x 91..301, y 17..95): its bands lie around it, since the memo
-    // covers the inset itself.
-    Fill(picture, 91, 17, 301, 95, Black);
-    Fill(picture, 88, 14, 304, 16, Shadow);
-    Fill(picture, 88, 14, 90, 98, Shadow);
-    Fill(picture, 302, 17, 304, 98, Highlight);
-    Fill(picture, 91, 96, 304, 98, Highlight);
+    // Sunken inset under the memo: its bands lie around it, since the memo covers the inset
+    // itself.
+    constexpr int InsetRight = MemoLeft + MemoWidth - 1;
+    constexpr int InsetBottom = MemoTop + MemoHeight - 1;
+    Fill(picture, MemoLeft, MemoTop, InsetRight, InsetBottom, Black);
+    Fill(picture, MemoLeft - 3, MemoTop - 3, InsetRight + 3, MemoTop - 1, Shadow);
+    Fill(picture, MemoLeft - 3, MemoTop - 3, MemoLeft - 1, InsetBottom + 3, Shadow);
+    Fill(picture, InsetRight + 1, MemoTop, InsetRight + 3, InsetBottom + 3, Highlight);
+    Fill(picture, MemoLeft, InsetBottom + 1, InsetRight + 3, InsetBottom + 3, Highlight);
 
     // Stripes behind the character box: every fourth row dark with a light row below it.
     for (int y = 14; y <= 99; y += 4) {

@@ -1,0 +1,213 @@
+// One note window with a host of its own: no controller, no catalogue, no tray.
+
+#include "notes/Zozed.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QMenu>
+#include <QTimer>
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "characters/Sprite.h"
+#include "notes/ZozedProp.h"
+#include "support/FakeDialogHost.h"
+#include "support/QtApplication.h"
+#include "toolkit/Image.h"
+#include "toolkit/Memo.h"
+#include "toolkit/ScriptedMessageBoxes.h"
+#include "toolkit/Timer.h"
+
+namespace vlz {
+namespace {
+
+constexpr TColor Red = RGB(200, 0, 0);
+constexpr TColor Blue = RGB(0, 0, 200);
+
+// A character of `count` frames of width × height, each a solid block of its own colour.
+std::unique_ptr<TSprite> BlockCharacter(int width, int height, std::vector<TColor> frames,
+                                        int interval) {
+    auto sprite = std::make_unique<TSprite>();
+    const int count = static_cast<int>(frames.size());
+    sprite->PatternWidth = width;
+    sprite->PatternHeight = height;
+    sprite->PatternCount = count;
+    sprite->AnimationInterval = interval;
+    sprite->Image.SetSize(width * count, height);
+    sprite->Mask.SetSize(width * count, height);
+    sprite->Mask.Canvas().Brush.Color = clBlack;  // opaque everywhere
+    sprite->Mask.Canvas().FillRect(Rect(0, 0, width * count, height));
+    for (int frame = 0; frame < count; ++frame) {
+        sprite->Image.Canvas().Brush.Color = frames[static_cast<std::size_t>(frame)];
+        sprite->Image.Canvas().FillRect(Rect(frame * width, 0, (frame + 1) * width, height));
+    }
+    return sprite;
+}
+
+class FakeNoteHost : public TNoteHost {
+  public:
+    std::vector<std::unique_ptr<TSprite>> Characters;
+    std::vector<TZozedForm*> Listed;
+    std::vector<TZozedForm*> Removed;
+    TZozedPropForm* Dialog = nullptr;
+    QAction New{"new"}, Hide{"hide"}, Config{"config"}, About{"about"}, Exit{"exit"};
+
+    TSprite* CharacterAt(int index) const override {
+        return index >= 0 && index < static_cast<int>(Characters.size())
+                   ? Characters[static_cast<std::size_t>(index)].get()
+                   : Characters.front().get();
+    }
+    TNoteActions NoteActions() const override {
+        auto* self = const_cast<FakeNoteHost*>(this);
+        return {&self->New, &self->Hide, &self->Config, &self->About, &self->Exit};
+    }
+    TZozedPropForm* ZozedPropForm() const override { return Dialog; }
+    void RemoveNote(TZozedForm* note) override {
+        Removed.push_back(note);
+        std::erase(Listed, note);
+    }
+    bool IsNote(const QWidget* window) const override {
+        return std::find(Listed.begin(), Listed.end(), window) != Listed.end();
+    }
+};
+
+// 0x00BBGGRR of a pixel of a 24-bit bitmap.
+TColor PixelAt(const TBitmap& bitmap, int x, int y) {
+    const std::uint8_t* pixel = bitmap.ScanLine(y) + x * 3;
+    return RGB(pixel[2], pixel[1], pixel[0]);
+}
+
+class Zozed : public ::testing::Test {
+  protected:
+    Zozed() {
+        host_.Characters.push_back(BlockCharacter(20, 30, {Red, Blue}, 70));
+        host_.Characters.push_back(BlockCharacter(100, 120, {Blue}, 250));
+        note_ = CreateForm<TZozedForm>(host_);
+        host_.Listed.push_back(note_.get());
+    }
+
+    TApplication& application_ = testing::TestApplication();
+    testing::ScriptedMessageBoxes boxes_;
+    FakeNoteHost host_;
+    std::unique_ptr<TZozedForm> note_;
+};
+
+TEST_F(Zozed, StartsWithTheCreationLinesAndTheFirstCharactersInterval) {
+    const std::string memo = note_->Memo->Text();
+    EXPECT_EQ(memo, CreationText(note_->CreatedAt()) + "\r\nここにメモを書き込めます.");
+    EXPECT_EQ(note_->CharacterIndex(), 0);
+    EXPECT_EQ(note_->Timer->Interval(), 70);
+    EXPECT_EQ(note_->FrameCounter(), 0);
+    EXPECT_EQ(note_->size(), QSize(320, 110));
+}
+
+TEST_F(Zozed, CharacterIndexIsKeptAsGivenAndTimedByWhatItStandsFor) {
+    note_->SetCharacter(1);
+    EXPECT_EQ(note_->Timer->Interval(), 250);
+    note_->SetCharacter(9);  // outside: the first character's timing, the index unchanged
+    EXPECT_EQ(note_->CharacterIndex(), 9);
+    EXPECT_EQ(note_->Timer->Interval(), 70);
+}
+
+TEST_F(Zozed, TickDrawsTheNextFrameCentredOverTheFramePicture) {
+    const TBitmap& buffer = note_->Buffer();
+    const TColor background = PixelAt(note_->FrameImage->Picture(), 12 + 23, 12 + 29);
+    note_->TimerTimer();
+    // (68 - 20) / 2 = 24 and (89 - 30) / 2 = 29.
+    EXPECT_EQ(PixelAt(buffer, 24, 29), Red);
+    EXPECT_EQ(PixelAt(buffer, 43, 58), Red);
+    EXPECT_EQ(PixelAt(buffer, 23, 29), background);
+    EXPECT_EQ(PixelAt(buffer, 44, 58), PixelAt(note_->FrameImage->Picture(), 12 + 44, 12 + 58));
+    note_->TimerTimer();
+    EXPECT_EQ(PixelAt(buffer, 24, 29), Blue);
+    note_->TimerTimer();
+    EXPECT_EQ(PixelAt(buffer, 24, 29), Red) << "frame = counter mod pattern count";
+    EXPECT_EQ(note_->FrameCounter(), 3);
+}
+
+TEST_F(Zozed, FrameLargerThanTheBoxIsCentredWithNegativeOffsetsAndClipped) {
+    note_->SetCharacter(1);
+    note_->TimerTimer();
+    for (const auto& [x, y] : {std::pair{0, 0}, {67, 0}, {0, 88}, {67, 88}}) {
+        EXPECT_EQ(PixelAt(note_->Buffer(), x, y), Blue) << x << ", " << y;
+    }
+}
+
+TEST_F(Zozed, MenuShowsItsOwnItemsAndTheHostsActions) {
+    const QList<QAction*> items = note_->PopupMenu->actions();
+    ASSERT_EQ(items.size(), 7);
+    EXPECT_EQ(items[0], note_->ZozedProp);
+    EXPECT_EQ(items[0]->text(), "プロパティ(&P)");
+    EXPECT_EQ(items[1], note_->CloseItem);
+    EXPECT_EQ(items[1]->text(), "削除(&D)...");
+    EXPECT_TRUE(items[2]->isSeparator());
+    EXPECT_EQ(items[3], &host_.New);
+    EXPECT_TRUE(items[4]->isSeparator());
+    EXPECT_EQ(items[5], &host_.About);
+    ASSERT_NE(items[6]->menu(), nullptr);
+    EXPECT_EQ(items[6]->text(), "システムメニュー(&S)");
+    const QList<QAction*> system = items[6]->menu()->actions();
+    ASSERT_EQ(system.size(), 4);
+    EXPECT_EQ(system[0], &host_.Hide);
+    EXPECT_EQ(system[1], &host_.Config);
+    EXPECT_TRUE(system[2]->isSeparator());
+    EXPECT_EQ(system[3], &host_.Exit);
+}
+
+TEST_F(Zozed, DeleteAsksAndOnlyOkHandsTheNoteToTheHost) {
+    boxes_.Answers = {IDCANCEL};
+    note_->CloseItem->trigger();
+    EXPECT_TRUE(host_.Removed.empty());
+    ASSERT_EQ(boxes_.Boxes.size(), 1u);
+    EXPECT_EQ(boxes_.Boxes[0].Text, "付箋を削除してもよろしいですか？");
+    EXPECT_EQ(boxes_.Boxes[0].Caption, "削除の確認");
+    EXPECT_EQ(boxes_.Boxes[0].Flags, 0x121u);
+
+    boxes_.Answers = {IDOK};
+    note_->CloseItem->trigger();
+    EXPECT_EQ(host_.Removed, std::vector<TZozedForm*>{note_.get()});
+}
+
+TEST_F(Zozed, ListedNoteRefusesToCloseAndAnUnlistedOneHides) {
+    note_->Show();
+    EXPECT_FALSE(note_->Close());
+    EXPECT_TRUE(note_->Visible());
+    host_.Listed.clear();
+    EXPECT_TRUE(note_->Close());
+    EXPECT_FALSE(note_->Visible());
+}
+
+TEST_F(Zozed, PropertiesOpenTheHostsDialogOnThisNote) {
+    testing::FakeController controller;
+    controller.Characters = {{"ちび", 20, 20, 1, 100, Red}, {"でか", 40, 40, 1, 100, Blue}};
+    TZozedPropForm dialog(controller);
+    host_.Dialog = &dialog;
+    note_->SetCharacter(1);
+    bool shown = false;
+    QTimer::singleShot(0, &dialog, [&] {
+        shown = dialog.isVisible();
+        EXPECT_EQ(dialog.TargetNote, note_.get());
+        EXPECT_EQ(dialog.CharListBox->currentIndex(), 1);
+        dialog.SetModalResult(mrCancel);
+    });
+    note_->ZozedProp->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST_F(Zozed, HidingStopsTheAnimationAndShowingGoesOnFromTheSameFrame) {
+    note_->show();  // Qt's own show runs the note's show handler too
+    EXPECT_TRUE(note_->Timer->Active());
+    note_->TimerTimer();
+    note_->Hide();
+    EXPECT_FALSE(note_->Timer->Active());
+    note_->Show();
+    EXPECT_TRUE(note_->Timer->Active());
+    EXPECT_EQ(note_->FrameCounter(), 1);
+}
+
+}  // namespace
+}  // namespace vlz
