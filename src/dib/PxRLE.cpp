@@ -14,6 +14,8 @@
 #include "dib/PxBlockGuard.h"
 #include "dib/PxDIBError.h"
 #include "dib/PxDIBHeader.h"
+#include "platform/MemoryAdvice.h"
+#include "platform/SharedMemory.h"
 
 namespace vlz {
 
@@ -190,6 +192,9 @@ void Decode(const TPxDIBInfos& source, TPxDIBInfos& destination, bool useFileMap
 // holds is written without the checks (`Checked` false).
 class TRLEWriter {
   public:
+    // Bytes the buffer must have beyond its capacity.
+    static constexpr std::int64_t Slack = 16;
+
     TRLEWriter(std::uint8_t* buffer, std::int64_t capacity, const char* routine)
         : buffer_(buffer), capacity_(capacity), routine_(routine) {}
 
@@ -207,8 +212,24 @@ class TRLEWriter {
         buffer_[written_ + 1] = second;
         written_ += 2;
     }
-    void Literal(const std::uint8_t* units, std::int64_t count) {
-        std::memcpy(buffer_ + written_, units, static_cast<std::size_t>(count));
+    // `readable` units can be read from `units` on. Where sixteen at a time stay within them the
+    // copy goes in whole blocks: what it writes past the literal lands in the buffer's slack or
+    // under the next emission.
+    void Literal(const std::uint8_t* units, std::int64_t count, std::int64_t readable) {
+        std::uint8_t* out = buffer_ + written_;
+#if defined(__SSE2__)
+        if (count + 15 <= readable) {
+            for (std::int64_t index = 0; index < count; index += 16) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + index),
+                                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + index)));
+            }
+        } else {
+            std::memcpy(out, units, static_cast<std::size_t>(count));
+        }
+#else
+        (void)readable;
+        std::memcpy(out, units, static_cast<std::size_t>(count));
+#endif
         written_ += count;
         if ((count & 1) != 0) {
             buffer_[written_++] = 0;
@@ -245,7 +266,7 @@ class TRowEmitter {
         writer_.Pair(PixelCount(units), value);
     }
 
-    void Literal(const std::uint8_t* units, std::int64_t count) {
+    void Literal(const std::uint8_t* units, std::int64_t count, std::int64_t readable) {
         writer_.Need<Checked>((count + 1) / 2 * 2 + RunRoom);
         // An absolute run needs three pixels or more; shorter literals go out as runs of one.
         if (Bits == 8 && count <= 2) {
@@ -259,7 +280,7 @@ class TRowEmitter {
             return;
         }
         writer_.Pair(0, PixelCount(count));
-        writer_.Literal(units, count);
+        writer_.Literal(units, count, readable);
     }
 
     void EndOfLine() {
@@ -346,15 +367,26 @@ void EncodeRow(const std::uint8_t* units, std::int64_t unitCount, std::int64_t w
         const std::int64_t searchEnd = std::min(start + Limit, unitCount - 1) + 1;
         const std::int64_t repeat = FirstRepeat(units, start + 2, searchEnd);
         if (repeat < searchEnd) {
-            emit.Literal(units + start, repeat - 1 - start);
+            emit.Literal(units + start, repeat - 1 - start, left);
             start = repeat - 1;
         } else {
             const std::int64_t length = std::min(left, Limit);
-            emit.Literal(units + start, length);
+            emit.Literal(units + start, length, left);
             start += length;
         }
     }
     emit.EndOfLine();
+}
+
+// Copies the finished stream into its new block. A fresh block would take one page fault per page
+// as the copy first touches it: a section is written to directly, heap pages are made resident in
+// one go.
+void FillBlock(const TPxDIBInfos& infos, const std::uint8_t* stream, std::size_t size) {
+    if (infos.MappingHandle != NoMapping && WriteSection(infos.MappingHandle, 0, stream, size)) {
+        return;
+    }
+    PrepareForWriting(infos.Bits, size);
+    std::memcpy(infos.Bits, stream, size);
 }
 
 template <int Bits>
@@ -365,7 +397,8 @@ void Encode(const TPxDIBInfos& source, TPxDIBInfos& destination, bool useFileMap
     if (source.Bits == nullptr || source.ImageSize < layout.Size) {
         throw EPxDIBInvalidDIB(std::string(routine) + ": Invalid Image Size");
     }
-    std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[layout.Size]);
+    std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow)
+                                               std::uint8_t[layout.Size + TRLEWriter::Slack]);
     if (buffer == nullptr) {
         throw EOutOfMemory(std::string(routine) + ": Out Of Memory");
     }
@@ -387,7 +420,7 @@ void Encode(const TPxDIBInfos& source, TPxDIBInfos& destination, bool useFileMap
     TPxDIBInfos result = source;
     auto length = static_cast<std::int32_t>(writer.Written());
     TPxBlockGuard block(result, length, useFileMapping);
-    std::memcpy(result.Bits, buffer.get(), static_cast<std::size_t>(length));
+    FillBlock(result, buffer.get(), static_cast<std::size_t>(length));
     result.Header.biCompression = Bits == 8 ? BI_RLE8 : BI_RLE4;
     result.Header.biSizeImage = static_cast<std::uint32_t>(length);
     result.Header.biHeight = static_cast<std::int32_t>(layout.Rows);
