@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "dib/PxBoxKeys.h"
 #include "dib/PxConverterSupport.h"
 #include "dib/PxDIBError.h"
 
@@ -13,12 +14,6 @@ namespace vlz {
 namespace {
 
 constexpr int BoxCount = 65536;
-
-// 5 bits of red, 6 of green, 5 of blue.
-inline std::uint32_t BoxOf(std::uint8_t blue, std::uint8_t green, std::uint8_t red) {
-    return (static_cast<std::uint32_t>(red >> 3) << 11) |
-           (static_cast<std::uint32_t>(green >> 2) << 5) | (blue >> 3);
-}
 
 // Pixel count and the sums of the bits the box number drops. 32-bit sums hold up to 2^32 / 7
 // pixels per box; larger images take the 64-bit kind.
@@ -137,11 +132,18 @@ void ReduceHigh(const TPxDIBInfos& src, TPxDIBInfos& dst, bool useFileMapping,
     MakeTreePalette(src, palette, progress, BitCount, *tree, map);
 
     for (std::int32_t y = 0; y < source.Height; ++y) {
-        const std::uint8_t* in = SourceRow(src, source, y);
-        StoreRow<BitCount>(block.Row(target, y), source.Width, [&](std::int32_t x) {
-            const std::uint8_t* pixel = in + 3 * x;
-            return map.IndexOf(pixel[0], pixel[1], pixel[2]);
-        });
+        std::uint8_t* out = block.Row(target, y);
+        ForEachKeyBlock(SourceRow(src, source, y), source.Width,
+                        [&](std::int32_t first, const std::uint16_t* boxes,
+                            const std::uint8_t* droppedBits, std::int32_t count) {
+                            std::uint8_t indices[256];
+                            for (std::int32_t i = 0; i < count; ++i) {
+                                indices[i] = map.IndexOf(boxes[i], droppedBits[i]);
+                            }
+                            // `first` is even, so a block's nibbles start on a byte.
+                            StoreRow<BitCount>(out + first * BitCount / 8, count,
+                                               [&](std::int32_t x) { return indices[x]; });
+                        });
     }
     FillDestination(src, dst, palette, BitCount, block);
 }
@@ -175,11 +177,15 @@ void MakeTreePalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
     // free slot.
     TPxBoxedPixels pixels;
     pixels.Start.assign(BoxCount + 1, 0);
+    std::uint32_t* const ends = pixels.Start.data() + 1;
     for (std::int32_t y = 0; y < layout.Height; ++y) {
-        const std::uint8_t* pixel = SourceRow(src, layout, y);
-        for (std::int32_t x = 0; x < layout.Width; ++x, pixel += 3) {
-            ++pixels.Start[BoxOf(pixel[0], pixel[1], pixel[2]) + 1];
-        }
+        ForEachKeyBlock(
+            SourceRow(src, layout, y), layout.Width,
+            [&](std::int32_t, const std::uint16_t* boxes, const std::uint8_t*, std::int32_t count) {
+                for (std::int32_t i = 0; i < count; ++i) {
+                    ++ends[boxes[i]];
+                }
+            });
     }
     for (int box = 0; box < BoxCount; ++box) {
         pixels.Start[box + 1] += pixels.Start[box];
@@ -187,12 +193,15 @@ void MakeTreePalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
     const std::size_t count = static_cast<std::size_t>(layout.Width) * layout.Height;
     pixels.Codes = std::make_unique_for_overwrite<std::uint8_t[]>(count);
     std::vector<std::uint32_t> next(pixels.Start.begin(), pixels.Start.end() - 1);
+    std::uint8_t* const codes = pixels.Codes.get();
     for (std::int32_t y = 0; y < layout.Height; ++y) {
-        const std::uint8_t* pixel = SourceRow(src, layout, y);
-        for (std::int32_t x = 0; x < layout.Width; ++x, pixel += 3) {
-            pixels.Codes[next[BoxOf(pixel[0], pixel[1], pixel[2])]++] = static_cast<std::uint8_t>(
-                (pixel[2] & 7) << 5 | (pixel[1] & 3) << 3 | (pixel[0] & 7));
-        }
+        ForEachKeyBlock(SourceRow(src, layout, y), layout.Width,
+                        [&](std::int32_t, const std::uint16_t* boxes,
+                            const std::uint8_t* droppedBits, std::int32_t blockSize) {
+                            for (std::int32_t i = 0; i < blockSize; ++i) {
+                                codes[next[boxes[i]]++] = droppedBits[i];
+                            }
+                        });
     }
     palette.Count = 0;
     tree = TPxSplitTree{};

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "dib/PxBoxKeys.h"
+
 namespace vlz {
 namespace {
 
@@ -128,16 +130,22 @@ class TBoxCodes {
     std::pair<const TCodeCount*, const TCodeCount*> Of(std::uint32_t box) {
         if (first_[box] == Unmade) {
             first_[box] = static_cast<std::uint32_t>(counts_.size());
-            const std::uint8_t* begin = pixels_.Codes.get() + pixels_.Start[box];
+            const std::uint8_t* code = pixels_.Codes.get() + pixels_.Start[box];
             const std::uint8_t* end = pixels_.Codes.get() + pixels_.Start[box + 1];
-            for (const std::uint8_t* code = begin; code != end; ++code) {
-                ++histogram_[*code];
+            // Two histograms, so that a value repeated at once does not wait for its own count.
+            for (; end - code >= 2; code += 2) {
+                ++histogram_[0][code[0]];
+                ++histogram_[1][code[1]];
             }
-            // In order of first appearance; each value once, its count taken and cleared.
-            for (const std::uint8_t* code = begin; code != end; ++code) {
-                if (histogram_[*code] != 0) {
-                    counts_.push_back({histogram_[*code], *code});
-                    histogram_[*code] = 0;
+            if (code != end) {
+                ++histogram_[0][*code];
+            }
+            // Each value once, its count taken and cleared; the order plays no part in the sums.
+            for (std::uint32_t value = 0; value < 256; ++value) {
+                const std::uint32_t count = histogram_[0][value] + histogram_[1][value];
+                if (count != 0) {
+                    counts_.push_back({count, static_cast<std::uint8_t>(value)});
+                    histogram_[0][value] = histogram_[1][value] = 0;
                 }
             }
             last_[box] = static_cast<std::uint32_t>(counts_.size());
@@ -151,37 +159,25 @@ class TBoxCodes {
     std::vector<std::uint32_t> first_;
     std::vector<std::uint32_t> last_ = std::vector<std::uint32_t>(65536, 0);
     std::vector<TCodeCount> counts_;
-    std::uint32_t histogram_[256] = {};
+    std::uint32_t histogram_[2][256] = {};
 };
 
 // All pixels of a box as one part, straight from its codes.
 TBoxPart WholeBoxPart(const TPxBoxedPixels& pixels, std::uint32_t box) {
     std::uint32_t base[3];
     BoxBase(box, base);
-    std::uint64_t low[3] = {}, lowSquares[3] = {};
-    std::uint8_t minimum[3] = {7, 3, 7}, maximum[3] = {0, 0, 0};
-    const std::uint8_t* begin = pixels.Codes.get() + pixels.Start[box];
-    const std::uint8_t* end = pixels.Codes.get() + pixels.Start[box + 1];
-    for (const std::uint8_t* code = begin; code != end; ++code) {
-        const std::uint32_t bits[3] = {static_cast<std::uint32_t>(*code >> 5),
-                                       static_cast<std::uint32_t>((*code >> 3) & 3),
-                                       static_cast<std::uint32_t>(*code & 7)};
-        for (int c = 0; c < 3; ++c) {
-            low[c] += bits[c];
-            lowSquares[c] += bits[c] * bits[c];
-            minimum[c] = std::min(minimum[c], static_cast<std::uint8_t>(bits[c]));
-            maximum[c] = std::max(maximum[c], static_cast<std::uint8_t>(bits[c]));
-        }
-    }
+    const std::uint64_t count = pixels.Start[box + 1] - pixels.Start[box];
+    const TPxDroppedBitSummary bits =
+        SummaryOf(pixels.Codes.get() + pixels.Start[box], static_cast<std::size_t>(count));
     TBoxPart part{box, {}, {}, {}, true};
-    const std::uint64_t count = static_cast<std::uint64_t>(end - begin);
     part.Sums.Weight = count;
     for (int c = 0; c < 3; ++c) {
         // (base + bits)^2 summed: count * base^2 + 2 * base * sum(bits) + sum(bits^2).
-        part.Sums.Sum[c] = count * base[c] + low[c];
-        part.Sums.Squares[c] = count * base[c] * base[c] + 2 * base[c] * low[c] + lowSquares[c];
-        part.Lowest[c] = static_cast<std::uint8_t>(base[c] + minimum[c]);
-        part.Highest[c] = static_cast<std::uint8_t>(base[c] + maximum[c]);
+        part.Sums.Sum[c] = count * base[c] + bits.Sum[c];
+        part.Sums.Squares[c] =
+            count * base[c] * base[c] + 2 * base[c] * bits.Sum[c] + bits.Squares[c];
+        part.Lowest[c] = static_cast<std::uint8_t>(base[c] + bits.Lowest[c]);
+        part.Highest[c] = static_cast<std::uint8_t>(base[c] + bits.Highest[c]);
     }
     return part;
 }
@@ -357,13 +353,16 @@ void SplitPixels(const TPxBoxedPixels& pixels, int depth, TPxPaletteBuilder& pal
     split.Split(parts, 0, 0, sums);
 }
 
+TPxPixelIndexMap::TPxPixelIndexMap() : boxes_(65536, 0), pieces_(WholeBoxTables * 256) {
+    for (std::uint32_t table = 0; table < WholeBoxTables; ++table) {
+        std::fill_n(pieces_.begin() + table * 256, 256, static_cast<std::uint8_t>(table));
+    }
+}
+
 void TPxPixelIndexMap::SetPiece(std::uint32_t box, const std::uint8_t (&lowest)[3],
                                 const std::uint8_t (&highest)[3], std::uint8_t index) {
-    if (boxes_[box] == 0) {
-        // Table numbers start at 1, so that 0 means none yet; at most one table per box.
-        if (pieces_.empty()) {
-            pieces_.resize(256);
-        }
+    // A box is set whole once or in pieces; its first piece gives it a table of its own.
+    if (boxes_[box] < WholeBoxTables) {
         boxes_[box] = static_cast<std::uint32_t>(pieces_.size() >> 8);
         pieces_.resize(pieces_.size() + 256);
     }

@@ -66,31 +66,28 @@ struct TPxBoxedPixels {
 void SplitCells(std::int32_t lo, std::int32_t hi, int level, int depth, TPxColorCell* cells,
                 TPxPaletteBuilder& palette, const TPxProgressCallback& progress);
 
-// The palette index of every pixel of a split image, found from its colour box: a box that no
-// cut went through maps as a whole, the others through a table of the 256 values of the bits
-// their number drops. Gives the same index as walking the decision tree.
+// The palette index of every pixel of a split image, found from its colour box and dropped bits
+// (PxBoxKeys.h): every box points at a table of the 256 values of its dropped bits. A box that
+// no cut went through points at one of the first 256 tables, table k holding k throughout; a cut
+// box has a table of its own. Gives the same index as walking the decision tree, with two
+// lookups and no branch.
 class TPxPixelIndexMap {
   public:
-    TPxPixelIndexMap() : boxes_(65536, 0) {}
+    TPxPixelIndexMap();
 
-    std::uint8_t IndexOf(std::uint8_t blue, std::uint8_t green, std::uint8_t red) const {
-        const std::uint32_t entry = boxes_[(red >> 3) << 11 | (green >> 2) << 5 | blue >> 3];
-        if (entry & WholeBox) {
-            return static_cast<std::uint8_t>(entry);
-        }
-        return pieces_[static_cast<std::size_t>(entry) << 8 |
-                       ((red & 7) << 5 | (green & 3) << 3 | (blue & 7))];
+    std::uint8_t IndexOf(std::uint16_t box, std::uint8_t droppedBits) const {
+        return pieces_[static_cast<std::size_t>(boxes_[box]) << 8 | droppedBits];
     }
 
     // Every pixel of `box` takes `index`.
-    void SetBox(std::uint32_t box, std::uint8_t index) { boxes_[box] = WholeBox | index; }
+    void SetBox(std::uint32_t box, std::uint8_t index) { boxes_[box] = index; }
     // The pixels of `box` within the bounds (red, green, blue) take `index`.
     void SetPiece(std::uint32_t box, const std::uint8_t (&lowest)[3],
                   const std::uint8_t (&highest)[3], std::uint8_t index);
 
   private:
-    static constexpr std::uint32_t WholeBox = 0x80000000;
-    std::vector<std::uint32_t> boxes_;  // WholeBox | index, or the box's table number
+    static constexpr std::uint32_t WholeBoxTables = 256;
+    std::vector<std::uint32_t> boxes_;  // the table number of every box
     std::vector<std::uint8_t> pieces_;  // 256 entries per table
 };
 
