@@ -132,6 +132,26 @@ TPxDroppedBitSummary SummaryOf(const std::uint8_t* bits, std::size_t count) {
     return summary;
 }
 
+TPxDroppedBitSummary SummaryOfCounts(const std::uint32_t* counts) {
+    TPxDroppedBitSummary summary;
+    for (std::uint32_t value = 0; value < 256; ++value) {
+        const std::uint64_t count = counts[value];
+        if (count == 0) {
+            continue;
+        }
+        const std::uint8_t channel[3] = {static_cast<std::uint8_t>(value >> 5),
+                                         static_cast<std::uint8_t>((value >> 3) & 3),
+                                         static_cast<std::uint8_t>(value & 7)};
+        for (int c = 0; c < 3; ++c) {
+            summary.Sum[c] += count * channel[c];
+            summary.Squares[c] += count * channel[c] * channel[c];
+            summary.Lowest[c] = std::min(summary.Lowest[c], channel[c]);
+            summary.Highest[c] = std::max(summary.Highest[c], channel[c]);
+        }
+    }
+    return summary;
+}
+
 void BoxKeysOf(const std::uint8_t* pixels, std::int32_t count, std::uint16_t* boxes,
                std::uint8_t* bits) {
     std::int32_t index = 0;

@@ -35,6 +35,8 @@ struct TPxDroppedBitSummary {
 };
 
 TPxDroppedBitSummary SummaryOf(const std::uint8_t* bits, std::size_t count);
+// The same for values given as 256 counts, counts[v] values v.
+TPxDroppedBitSummary SummaryOfCounts(const std::uint32_t* counts);
 
 // Calls `use(first, boxes, bits, count)` for the pixels of a row in pieces of at most 256 that
 // start at pixel `first` (a multiple of 256), so that the keys stay in the first-level cache

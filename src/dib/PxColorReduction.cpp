@@ -148,33 +148,30 @@ void ReduceHigh(const TPxDIBInfos& src, TPxDIBInfos& dst, bool useFileMapping,
     FillDestination(src, dst, palette, BitCount, block);
 }
 
-}  // namespace
-
-void MakeCellPalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
-                     const TPxProgressCallback& progress, int depth, std::uint8_t* boxIndex) {
-    const TPxRowLayout layout = SourceLayout(src, "MakeCellPalette");
-    std::vector<TPxColorCell> cells(BoxCount);
-    const std::int64_t pixels = static_cast<std::int64_t>(layout.Width) * layout.Height;
-    if (pixels <= std::numeric_limits<std::uint32_t>::max() / 7) {
-        FillBoxCells<std::uint32_t>(src, layout, cells.data());
-    } else {
-        FillBoxCells<std::uint64_t>(src, layout, cells.data());
+// Counts every pixel into the histogram of its box; false when the pixels lie in more boxes
+// than `histograms` may take.
+bool CountByBox(const TPxDIBInfos& src, const TPxRowLayout& layout, TPxBoxHistograms& histograms) {
+    constexpr std::int32_t BlockSize = 256;
+    std::uint16_t boxes[BlockSize];
+    std::uint8_t droppedBits[BlockSize];
+    for (std::int32_t y = 0; y < layout.Height; ++y) {
+        const std::uint8_t* row = SourceRow(src, layout, y);
+        for (std::int32_t first = 0; first < layout.Width; first += BlockSize) {
+            const std::int32_t count = std::min(BlockSize, layout.Width - first);
+            BoxKeysOf(row + 3 * first, count, boxes, droppedBits);
+            for (std::int32_t i = 0; i < count; ++i) {
+                if (!histograms.Add(boxes[i], droppedBits[i])) {
+                    return false;
+                }
+            }
+        }
     }
-    const std::int32_t used = CompactUsedCells(cells.data(), BoxCount);
-    palette.Count = 0;
-    SplitCells(0, used, 0, depth, cells.data(), palette, progress);
-    std::fill(boxIndex, boxIndex + BoxCount, 0);
-    for (std::int32_t i = 0; i < used; ++i) {
-        boxIndex[cells[i].Key] = static_cast<std::uint8_t>(cells[i].Weight);
-    }
+    return true;
 }
 
-void MakeTreePalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
-                     const TPxProgressCallback& progress, int depth, TPxSplitTree& tree,
-                     TPxPixelIndexMap& map) {
-    const TPxRowLayout layout = SourceLayout(src, "MakeTreePalette");
-    // Group the pixels by box: count them, then place each one's dropped bits at its box's next
-    // free slot.
+// Groups the pixels by box: counts them, then places each one's dropped bits at its box's next
+// free slot.
+TPxBoxedPixels GroupByBox(const TPxDIBInfos& src, const TPxRowLayout& layout) {
     TPxBoxedPixels pixels;
     pixels.Start.assign(BoxCount + 1, 0);
     std::uint32_t* const ends = pixels.Start.data() + 1;
@@ -203,9 +200,47 @@ void MakeTreePalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
                             }
                         });
     }
+    return pixels;
+}
+
+}  // namespace
+
+void MakeCellPalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
+                     const TPxProgressCallback& progress, int depth, std::uint8_t* boxIndex) {
+    const TPxRowLayout layout = SourceLayout(src, "MakeCellPalette");
+    std::vector<TPxColorCell> cells(BoxCount);
+    const std::int64_t pixels = static_cast<std::int64_t>(layout.Width) * layout.Height;
+    if (pixels <= std::numeric_limits<std::uint32_t>::max() / 7) {
+        FillBoxCells<std::uint32_t>(src, layout, cells.data());
+    } else {
+        FillBoxCells<std::uint64_t>(src, layout, cells.data());
+    }
+    const std::int32_t used = CompactUsedCells(cells.data(), BoxCount);
+    palette.Count = 0;
+    SplitCells(0, used, 0, depth, cells.data(), palette, progress);
+    std::fill(boxIndex, boxIndex + BoxCount, 0);
+    for (std::int32_t i = 0; i < used; ++i) {
+        boxIndex[cells[i].Key] = static_cast<std::uint8_t>(cells[i].Weight);
+    }
+}
+
+void MakeTreePalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
+                     const TPxProgressCallback& progress, int depth, TPxSplitTree& tree,
+                     TPxPixelIndexMap& map) {
+    const TPxRowLayout layout = SourceLayout(src, "MakeTreePalette");
     palette.Count = 0;
     tree = TPxSplitTree{};
-    SplitPixels(pixels, depth, palette, tree, progress, map);
+    const std::int64_t pixelCount = static_cast<std::int64_t>(layout.Width) * layout.Height;
+    {
+        // Histograms of 1 KB per box pay while they take no more room than the grouped pixels.
+        TPxBoxHistograms histograms(
+            static_cast<std::uint32_t>(std::min<std::int64_t>(pixelCount / 1024, BoxCount)));
+        if (CountByBox(src, layout, histograms)) {
+            SplitPixels(histograms, depth, palette, tree, progress, map);
+            return;
+        }
+    }
+    SplitPixels(GroupByBox(src, layout), depth, palette, tree, progress, map);
 }
 
 void MakeIndexPalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,

@@ -61,6 +61,41 @@ struct TPxBoxedPixels {
     std::unique_ptr<std::uint8_t[]> Codes;
 };
 
+// The pixels of an image counted by colour box and dropped bits: a histogram of 256 counts for
+// each box that holds pixels. Where few boxes hold the pixels of a large image this is smaller
+// than the grouped pixels and made in one pass instead of two.
+class TPxBoxHistograms {
+  public:
+    // Room for the histograms of at most `boxLimit` boxes.
+    explicit TPxBoxHistograms(std::uint32_t boxLimit);
+
+    // Counts one pixel; false (and nothing counted) when its box would be one over the limit.
+    bool Add(std::uint16_t box, std::uint8_t droppedBits) {
+        std::uint32_t slot = slots_[box];
+        if (slot == 0) {
+            if (used_ == limit_) {
+                return false;
+            }
+            slot = slots_[box] = ++used_;
+            counts_.resize(counts_.size() + 256);
+        }
+        ++counts_[static_cast<std::size_t>(slot) << 8 | droppedBits];
+        return true;
+    }
+
+    bool Has(std::uint16_t box) const { return slots_[box] != 0; }
+    // The 256 counts of a box that Has pixels.
+    const std::uint32_t* Of(std::uint16_t box) const {
+        return counts_.data() + (static_cast<std::size_t>(slots_[box]) << 8);
+    }
+
+  private:
+    std::uint32_t limit_;
+    std::uint32_t used_ = 0;
+    std::vector<std::uint32_t> slots_;   // 65,536 entries; 0 for a box without pixels
+    std::vector<std::uint32_t> counts_;  // 256 per slot from slot 1 on
+};
+
 // Splits cells [lo, hi) from `level` down to `depth`, reordering them; each cell's Weight becomes
 // its palette index.
 void SplitCells(std::int32_t lo, std::int32_t hi, int level, int depth, TPxColorCell* cells,
@@ -96,6 +131,8 @@ class TPxPixelIndexMap {
 // only a box that a cut goes through is looked at pixel by pixel. The result is the same as
 // partitioning the pixels one by one.
 void SplitPixels(const TPxBoxedPixels& pixels, int depth, TPxPaletteBuilder& palette,
+                 TPxSplitTree& tree, const TPxProgressCallback& progress, TPxPixelIndexMap& map);
+void SplitPixels(const TPxBoxHistograms& pixels, int depth, TPxPaletteBuilder& palette,
                  TPxSplitTree& tree, const TPxProgressCallback& progress, TPxPixelIndexMap& map);
 
 }  // namespace vlz
