@@ -6,9 +6,14 @@
 #include <string>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "dib/PxBoxKeys.h"
 #include "dib/PxConverterSupport.h"
 #include "dib/PxDIBError.h"
+#include "platform/MemoryAdvice.h"
 
 namespace vlz {
 namespace {
@@ -90,6 +95,30 @@ void StoreRow(std::uint8_t* out, std::int32_t width, IndexOf indexOf) {
     }
 }
 
+// Packs indices below 16 two to a byte, the first in the high nibble; an odd count leaves the
+// low nibble of the last byte 0.
+void PackNibbles(const std::uint8_t* indices, std::int32_t count, std::uint8_t* out) {
+    std::int32_t index = 0;
+#if defined(__SSE2__)
+    // A 16-bit lane holds a pair, the first index in its low byte: (low << 4) | high per lane.
+    const auto pairs = [](const std::uint8_t* from) {
+        const __m128i lanes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        return _mm_or_si128(_mm_and_si128(_mm_slli_epi16(lanes, 4), _mm_set1_epi16(0xF0)),
+                            _mm_srli_epi16(lanes, 8));
+    };
+    for (; index + 32 <= count; index += 32) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + index / 2),
+                         _mm_packus_epi16(pairs(indices + index), pairs(indices + index + 16)));
+    }
+#endif
+    for (; index + 1 < count; index += 2) {
+        out[index / 2] = static_cast<std::uint8_t>(indices[index] << 4 | indices[index + 1]);
+    }
+    if (index < count) {
+        out[index / 2] = static_cast<std::uint8_t>(indices[index] << 4);
+    }
+}
+
 void RequireTrueColor(const TPxDIBInfos& src, const char* routine) {
     if (src.Header.biBitCount != 24) {
         throw EPxDIBBadDIBType(std::string(routine) + ": Invalid Bitcount");
@@ -131,18 +160,25 @@ void ReduceHigh(const TPxDIBInfos& src, TPxDIBInfos& dst, bool useFileMapping,
     TPxPixelIndexMap map;
     MakeTreePalette(src, palette, progress, BitCount, *tree, map);
 
+    // Every row is written now; making the pages resident in one go saves a fault per page.
+    PrepareForWriting(block.Bits(), static_cast<std::size_t>(target.Stride) * target.Height);
     for (std::int32_t y = 0; y < source.Height; ++y) {
         std::uint8_t* out = block.Row(target, y);
         ForEachKeyBlock(SourceRow(src, source, y), source.Width,
                         [&](std::int32_t first, const std::uint16_t* boxes,
                             const std::uint8_t* droppedBits, std::int32_t count) {
-                            std::uint8_t indices[256];
-                            for (std::int32_t i = 0; i < count; ++i) {
-                                indices[i] = map.IndexOf(boxes[i], droppedBits[i]);
+                            if constexpr (BitCount == 8) {
+                                for (std::int32_t i = 0; i < count; ++i) {
+                                    out[first + i] = map.IndexOf(boxes[i], droppedBits[i]);
+                                }
+                            } else {
+                                std::uint8_t indices[256];
+                                for (std::int32_t i = 0; i < count; ++i) {
+                                    indices[i] = map.IndexOf(boxes[i], droppedBits[i]);
+                                }
+                                // `first` is even, so a block's nibbles start on a byte.
+                                PackNibbles(indices, count, out + first / 2);
                             }
-                            // `first` is even, so a block's nibbles start on a byte.
-                            StoreRow<BitCount>(out + first * BitCount / 8, count,
-                                               [&](std::int32_t x) { return indices[x]; });
                         });
     }
     FillDestination(src, dst, palette, BitCount, block);
