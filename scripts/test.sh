@@ -6,8 +6,10 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 jobs=$(nproc)
+# The benchmarks are built too, so that they keep building; they run only when asked
+# (bench/run.py, in a Release build).
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVLZ_SANITIZE=ON \
-      -DVLZ_BUILD_BENCH=OFF -DCMAKE_CXX_FLAGS="-O1" >/dev/null
+      -DVLZ_BUILD_BENCH=ON -DCMAKE_CXX_FLAGS="-O1" >/dev/null
 cmake --build build-asan -j "$jobs"
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVLZ_FUZZ=ON \

@@ -6,19 +6,19 @@
 #include <string>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "dib/PxBoxKeys.h"
 #include "dib/PxConverterSupport.h"
 #include "dib/PxDIBError.h"
+#include "platform/MemoryAdvice.h"
 
 namespace vlz {
 namespace {
 
 constexpr int BoxCount = 65536;
-
-// 5 bits of red, 6 of green, 5 of blue.
-inline std::uint32_t BoxOf(std::uint8_t blue, std::uint8_t green, std::uint8_t red) {
-    return (static_cast<std::uint32_t>(red >> 3) << 11) |
-           (static_cast<std::uint32_t>(green >> 2) << 5) | (blue >> 3);
-}
 
 // Pixel count and the sums of the bits the box number drops. 32-bit sums hold up to 2^32 / 7
 // pixels per box; larger images take the 64-bit kind.
@@ -95,6 +95,30 @@ void StoreRow(std::uint8_t* out, std::int32_t width, IndexOf indexOf) {
     }
 }
 
+// Packs indices below 16 two to a byte, the first in the high nibble; an odd count leaves the
+// low nibble of the last byte 0.
+void PackNibbles(const std::uint8_t* indices, std::int32_t count, std::uint8_t* out) {
+    std::int32_t index = 0;
+#if defined(__SSE2__)
+    // A 16-bit lane holds a pair, the first index in its low byte: (low << 4) | high per lane.
+    const auto pairs = [](const std::uint8_t* from) {
+        const __m128i lanes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        return _mm_or_si128(_mm_and_si128(_mm_slli_epi16(lanes, 4), _mm_set1_epi16(0xF0)),
+                            _mm_srli_epi16(lanes, 8));
+    };
+    for (; index + 32 <= count; index += 32) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + index / 2),
+                         _mm_packus_epi16(pairs(indices + index), pairs(indices + index + 16)));
+    }
+#endif
+    for (; index + 1 < count; index += 2) {
+        out[index / 2] = static_cast<std::uint8_t>(indices[index] << 4 | indices[index + 1]);
+    }
+    if (index < count) {
+        out[index / 2] = static_cast<std::uint8_t>(indices[index] << 4);
+    }
+}
+
 void RequireTrueColor(const TPxDIBInfos& src, const char* routine) {
     if (src.Header.biBitCount != 24) {
         throw EPxDIBBadDIBType(std::string(routine) + ": Invalid Bitcount");
@@ -136,14 +160,83 @@ void ReduceHigh(const TPxDIBInfos& src, TPxDIBInfos& dst, bool useFileMapping,
     TPxPixelIndexMap map;
     MakeTreePalette(src, palette, progress, BitCount, *tree, map);
 
+    // Every row is written now; making the pages resident in one go saves a fault per page.
+    PrepareForWriting(block.Bits(), static_cast<std::size_t>(target.Stride) * target.Height);
     for (std::int32_t y = 0; y < source.Height; ++y) {
-        const std::uint8_t* in = SourceRow(src, source, y);
-        StoreRow<BitCount>(block.Row(target, y), source.Width, [&](std::int32_t x) {
-            const std::uint8_t* pixel = in + 3 * x;
-            return map.IndexOf(pixel[0], pixel[1], pixel[2]);
-        });
+        std::uint8_t* out = block.Row(target, y);
+        ForEachKeyBlock(SourceRow(src, source, y), source.Width,
+                        [&](std::int32_t first, const std::uint16_t* boxes,
+                            const std::uint8_t* droppedBits, std::int32_t count) {
+                            if constexpr (BitCount == 8) {
+                                for (std::int32_t i = 0; i < count; ++i) {
+                                    out[first + i] = map.IndexOf(boxes[i], droppedBits[i]);
+                                }
+                            } else {
+                                std::uint8_t indices[256];
+                                for (std::int32_t i = 0; i < count; ++i) {
+                                    indices[i] = map.IndexOf(boxes[i], droppedBits[i]);
+                                }
+                                // `first` is even, so a block's nibbles start on a byte.
+                                PackNibbles(indices, count, out + first / 2);
+                            }
+                        });
     }
     FillDestination(src, dst, palette, BitCount, block);
+}
+
+// Counts every pixel into the histogram of its box; false when the pixels lie in more boxes
+// than `histograms` may take.
+bool CountByBox(const TPxDIBInfos& src, const TPxRowLayout& layout, TPxBoxHistograms& histograms) {
+    constexpr std::int32_t BlockSize = 256;
+    std::uint16_t boxes[BlockSize];
+    std::uint8_t droppedBits[BlockSize];
+    for (std::int32_t y = 0; y < layout.Height; ++y) {
+        const std::uint8_t* row = SourceRow(src, layout, y);
+        for (std::int32_t first = 0; first < layout.Width; first += BlockSize) {
+            const std::int32_t count = std::min(BlockSize, layout.Width - first);
+            BoxKeysOf(row + 3 * first, count, boxes, droppedBits);
+            for (std::int32_t i = 0; i < count; ++i) {
+                if (!histograms.Add(boxes[i], droppedBits[i])) {
+                    return false;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+// Groups the pixels by box: counts them, then places each one's dropped bits at its box's next
+// free slot.
+TPxBoxedPixels GroupByBox(const TPxDIBInfos& src, const TPxRowLayout& layout) {
+    TPxBoxedPixels pixels;
+    pixels.Start.assign(BoxCount + 1, 0);
+    std::uint32_t* const ends = pixels.Start.data() + 1;
+    for (std::int32_t y = 0; y < layout.Height; ++y) {
+        ForEachKeyBlock(
+            SourceRow(src, layout, y), layout.Width,
+            [&](std::int32_t, const std::uint16_t* boxes, const std::uint8_t*, std::int32_t count) {
+                for (std::int32_t i = 0; i < count; ++i) {
+                    ++ends[boxes[i]];
+                }
+            });
+    }
+    for (int box = 0; box < BoxCount; ++box) {
+        pixels.Start[box + 1] += pixels.Start[box];
+    }
+    const std::size_t count = static_cast<std::size_t>(layout.Width) * layout.Height;
+    pixels.Codes = std::make_unique_for_overwrite<std::uint8_t[]>(count);
+    std::vector<std::uint32_t> next(pixels.Start.begin(), pixels.Start.end() - 1);
+    std::uint8_t* const codes = pixels.Codes.get();
+    for (std::int32_t y = 0; y < layout.Height; ++y) {
+        ForEachKeyBlock(SourceRow(src, layout, y), layout.Width,
+                        [&](std::int32_t, const std::uint16_t* boxes,
+                            const std::uint8_t* droppedBits, std::int32_t blockSize) {
+                            for (std::int32_t i = 0; i < blockSize; ++i) {
+                                codes[next[boxes[i]]++] = droppedBits[i];
+                            }
+                        });
+    }
+    return pixels;
 }
 
 }  // namespace
@@ -171,32 +264,19 @@ void MakeTreePalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,
                      const TPxProgressCallback& progress, int depth, TPxSplitTree& tree,
                      TPxPixelIndexMap& map) {
     const TPxRowLayout layout = SourceLayout(src, "MakeTreePalette");
-    // Group the pixels by box: count them, then place each one's dropped bits at its box's next
-    // free slot.
-    TPxBoxedPixels pixels;
-    pixels.Start.assign(BoxCount + 1, 0);
-    for (std::int32_t y = 0; y < layout.Height; ++y) {
-        const std::uint8_t* pixel = SourceRow(src, layout, y);
-        for (std::int32_t x = 0; x < layout.Width; ++x, pixel += 3) {
-            ++pixels.Start[BoxOf(pixel[0], pixel[1], pixel[2]) + 1];
-        }
-    }
-    for (int box = 0; box < BoxCount; ++box) {
-        pixels.Start[box + 1] += pixels.Start[box];
-    }
-    const std::size_t count = static_cast<std::size_t>(layout.Width) * layout.Height;
-    pixels.Codes = std::make_unique_for_overwrite<std::uint8_t[]>(count);
-    std::vector<std::uint32_t> next(pixels.Start.begin(), pixels.Start.end() - 1);
-    for (std::int32_t y = 0; y < layout.Height; ++y) {
-        const std::uint8_t* pixel = SourceRow(src, layout, y);
-        for (std::int32_t x = 0; x < layout.Width; ++x, pixel += 3) {
-            pixels.Codes[next[BoxOf(pixel[0], pixel[1], pixel[2])]++] = static_cast<std::uint8_t>(
-                (pixel[2] & 7) << 5 | (pixel[1] & 3) << 3 | (pixel[0] & 7));
-        }
-    }
     palette.Count = 0;
     tree = TPxSplitTree{};
-    SplitPixels(pixels, depth, palette, tree, progress, map);
+    const std::int64_t pixelCount = static_cast<std::int64_t>(layout.Width) * layout.Height;
+    {
+        // Histograms of 1 KB per box pay while they take no more room than the grouped pixels.
+        TPxBoxHistograms histograms(
+            static_cast<std::uint32_t>(std::min<std::int64_t>(pixelCount / 1024, BoxCount)));
+        if (CountByBox(src, layout, histograms)) {
+            SplitPixels(histograms, depth, palette, tree, progress, map);
+            return;
+        }
+    }
+    SplitPixels(GroupByBox(src, layout), depth, palette, tree, progress, map);
 }
 
 void MakeIndexPalette(const TPxDIBInfos& src, TPxPaletteBuilder& palette,

@@ -7,8 +7,9 @@
 // The low method splits 65,536 colour boxes (5 bits of red, 6 of green, 5 of blue): one pass
 // over the pixels, then work bounded by the boxes, but every pixel of a box gets one index. The
 // high method splits the pixels themselves at full precision and maps each one to the leaf of the
-// decision tree it falls in, at the price of one byte per pixel (the pixels grouped by box) and a
-// look at every box that a cut goes through.
+// decision tree it falls in, at the price of one pass more over the pixels, a table of the
+// pixels by box (a histogram of 1 KB per box in use where that is smaller, else one byte per
+// pixel) and a look at every box that a cut goes through.
 
 #include <cstdint>
 

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "dib/PxBoxKeys.h"
+
 namespace vlz {
 namespace {
 
@@ -115,7 +117,8 @@ inline void BoxBase(std::uint32_t box, std::uint32_t (&base)[3]) {
 }
 
 // The distinct dropped-bit values of a box with their pixel counts, made when a cut first goes
-// through the box and kept for the cuts after it.
+// through the box and kept for the cuts after it; from the box's grouped codes, or from its
+// histogram where the pixels were counted that way.
 struct TCodeCount {
     std::uint32_t Count;
     std::uint8_t Code;
@@ -123,22 +126,18 @@ struct TCodeCount {
 
 class TBoxCodes {
   public:
-    explicit TBoxCodes(const TPxBoxedPixels& pixels) : pixels_(pixels), first_(65536, Unmade) {}
+    explicit TBoxCodes(const TPxBoxedPixels& pixels) : grouped_(&pixels) {}
+    explicit TBoxCodes(const TPxBoxHistograms& pixels) : histograms_(&pixels) {}
 
     std::pair<const TCodeCount*, const TCodeCount*> Of(std::uint32_t box) {
         if (first_[box] == Unmade) {
             first_[box] = static_cast<std::uint32_t>(counts_.size());
-            const std::uint8_t* begin = pixels_.Codes.get() + pixels_.Start[box];
-            const std::uint8_t* end = pixels_.Codes.get() + pixels_.Start[box + 1];
-            for (const std::uint8_t* code = begin; code != end; ++code) {
-                ++histogram_[*code];
-            }
-            // In order of first appearance; each value once, its count taken and cleared.
-            for (const std::uint8_t* code = begin; code != end; ++code) {
-                if (histogram_[*code] != 0) {
-                    counts_.push_back({histogram_[*code], *code});
-                    histogram_[*code] = 0;
-                }
+            if (histograms_ != nullptr) {
+                Take(histograms_->Of(box));
+            } else {
+                CountCodes(box);
+                Take(histogram_);
+                std::fill_n(histogram_, 256, 0);
             }
             last_[box] = static_cast<std::uint32_t>(counts_.size());
         }
@@ -146,42 +145,54 @@ class TBoxCodes {
     }
 
   private:
+    void CountCodes(std::uint32_t box) {
+        const std::uint8_t* code = grouped_->Codes.get() + grouped_->Start[box];
+        const std::uint8_t* end = grouped_->Codes.get() + grouped_->Start[box + 1];
+        // Two histograms, so that a value repeated at once does not wait for its own count.
+        std::uint32_t second[256] = {};
+        for (; end - code >= 2; code += 2) {
+            ++histogram_[code[0]];
+            ++second[code[1]];
+        }
+        if (code != end) {
+            ++histogram_[*code];
+        }
+        for (int value = 0; value < 256; ++value) {
+            histogram_[value] += second[value];
+        }
+    }
+
+    // Each value once; the order plays no part in the sums.
+    void Take(const std::uint32_t* histogram) {
+        for (std::uint32_t value = 0; value < 256; ++value) {
+            if (histogram[value] != 0) {
+                counts_.push_back({histogram[value], static_cast<std::uint8_t>(value)});
+            }
+        }
+    }
+
     static constexpr std::uint32_t Unmade = 0xFFFFFFFF;
-    const TPxBoxedPixels& pixels_;
-    std::vector<std::uint32_t> first_;
+    const TPxBoxedPixels* grouped_ = nullptr;
+    const TPxBoxHistograms* histograms_ = nullptr;
+    std::vector<std::uint32_t> first_ = std::vector<std::uint32_t>(65536, Unmade);
     std::vector<std::uint32_t> last_ = std::vector<std::uint32_t>(65536, 0);
     std::vector<TCodeCount> counts_;
     std::uint32_t histogram_[256] = {};
 };
 
-// All pixels of a box as one part, straight from its codes.
-TBoxPart WholeBoxPart(const TPxBoxedPixels& pixels, std::uint32_t box) {
+// All `count` pixels of a box as one part, from what their dropped bits add up to.
+TBoxPart WholeBoxPart(std::uint32_t box, std::uint64_t count, const TPxDroppedBitSummary& bits) {
     std::uint32_t base[3];
     BoxBase(box, base);
-    std::uint64_t low[3] = {}, lowSquares[3] = {};
-    std::uint8_t minimum[3] = {7, 3, 7}, maximum[3] = {0, 0, 0};
-    const std::uint8_t* begin = pixels.Codes.get() + pixels.Start[box];
-    const std::uint8_t* end = pixels.Codes.get() + pixels.Start[box + 1];
-    for (const std::uint8_t* code = begin; code != end; ++code) {
-        const std::uint32_t bits[3] = {static_cast<std::uint32_t>(*code >> 5),
-                                       static_cast<std::uint32_t>((*code >> 3) & 3),
-                                       static_cast<std::uint32_t>(*code & 7)};
-        for (int c = 0; c < 3; ++c) {
-            low[c] += bits[c];
-            lowSquares[c] += bits[c] * bits[c];
-            minimum[c] = std::min(minimum[c], static_cast<std::uint8_t>(bits[c]));
-            maximum[c] = std::max(maximum[c], static_cast<std::uint8_t>(bits[c]));
-        }
-    }
     TBoxPart part{box, {}, {}, {}, true};
-    const std::uint64_t count = static_cast<std::uint64_t>(end - begin);
     part.Sums.Weight = count;
     for (int c = 0; c < 3; ++c) {
         // (base + bits)^2 summed: count * base^2 + 2 * base * sum(bits) + sum(bits^2).
-        part.Sums.Sum[c] = count * base[c] + low[c];
-        part.Sums.Squares[c] = count * base[c] * base[c] + 2 * base[c] * low[c] + lowSquares[c];
-        part.Lowest[c] = static_cast<std::uint8_t>(base[c] + minimum[c]);
-        part.Highest[c] = static_cast<std::uint8_t>(base[c] + maximum[c]);
+        part.Sums.Sum[c] = count * base[c] + bits.Sum[c];
+        part.Sums.Squares[c] =
+            count * base[c] * base[c] + 2 * base[c] * bits.Sum[c] + bits.Squares[c];
+        part.Lowest[c] = static_cast<std::uint8_t>(base[c] + bits.Lowest[c]);
+        part.Highest[c] = static_cast<std::uint8_t>(base[c] + bits.Highest[c]);
     }
     return part;
 }
@@ -339,31 +350,70 @@ void SplitCells(std::int32_t lo, std::int32_t hi, int level, int depth, TPxColor
     SplitCells(lo, i, level + 1, depth, cells, palette, progress);
 }
 
-void SplitPixels(const TPxBoxedPixels& pixels, int depth, TPxPaletteBuilder& palette,
-                 TPxSplitTree& tree, const TPxProgressCallback& progress, TPxPixelIndexMap& map) {
-    std::vector<TBoxPart> parts;
+namespace {
+
+void SplitWholeBoxes(const std::vector<TBoxPart>& parts, TBoxCodes& codes, int depth,
+                     TPxPaletteBuilder& palette, TPxSplitTree& tree,
+                     const TPxProgressCallback& progress, TPxPixelIndexMap& map) {
     TSums sums;
-    for (std::uint32_t box = 0; box + 1 < pixels.Start.size(); ++box) {
-        if (pixels.Start[box] == pixels.Start[box + 1]) {
-            continue;
-        }
-        const TBoxPart whole = WholeBoxPart(pixels, box);
-        parts.push_back(whole);
-        sums += whole.Sums;
+    for (const TBoxPart& part : parts) {
+        sums += part.Sums;
     }
     tree.Count = 1;
-    TBoxCodes codes(pixels);
     TPixelSplit split{depth, codes, palette, tree, progress, map};
     split.Split(parts, 0, 0, sums);
 }
 
+}  // namespace
+
+void SplitPixels(const TPxBoxedPixels& pixels, int depth, TPxPaletteBuilder& palette,
+                 TPxSplitTree& tree, const TPxProgressCallback& progress, TPxPixelIndexMap& map) {
+    std::vector<TBoxPart> parts;
+    for (std::uint32_t box = 0; box + 1 < pixels.Start.size(); ++box) {
+        const std::uint32_t count = pixels.Start[box + 1] - pixels.Start[box];
+        if (count != 0) {
+            parts.push_back(
+                WholeBoxPart(box, count, SummaryOf(pixels.Codes.get() + pixels.Start[box], count)));
+        }
+    }
+    TBoxCodes codes(pixels);
+    SplitWholeBoxes(parts, codes, depth, palette, tree, progress, map);
+}
+
+void SplitPixels(const TPxBoxHistograms& pixels, int depth, TPxPaletteBuilder& palette,
+                 TPxSplitTree& tree, const TPxProgressCallback& progress, TPxPixelIndexMap& map) {
+    std::vector<TBoxPart> parts;
+    for (std::uint32_t box = 0; box < 65536; ++box) {
+        if (pixels.Has(box)) {
+            const std::uint32_t* histogram = pixels.Of(box);
+            std::uint64_t count = 0;
+            for (int value = 0; value < 256; ++value) {
+                count += histogram[value];
+            }
+            parts.push_back(WholeBoxPart(box, count, SummaryOfCounts(histogram)));
+        }
+    }
+    TBoxCodes codes(pixels);
+    SplitWholeBoxes(parts, codes, depth, palette, tree, progress, map);
+}
+
+TPxBoxHistograms::TPxBoxHistograms(std::uint32_t boxLimit)
+    : limit_(std::min<std::uint32_t>(boxLimit, 65536)), slots_(65536, 0) {
+    // Reserved once, so that the counts never move; only the pages of boxes in use are touched.
+    counts_.reserve((static_cast<std::size_t>(limit_) + 1) << 8);
+    counts_.resize(256);
+}
+
+TPxPixelIndexMap::TPxPixelIndexMap() : boxes_(65536, 0), pieces_(WholeBoxTables * 256) {
+    for (std::uint32_t table = 0; table < WholeBoxTables; ++table) {
+        std::fill_n(pieces_.begin() + table * 256, 256, static_cast<std::uint8_t>(table));
+    }
+}
+
 void TPxPixelIndexMap::SetPiece(std::uint32_t box, const std::uint8_t (&lowest)[3],
                                 const std::uint8_t (&highest)[3], std::uint8_t index) {
-    if (boxes_[box] == 0) {
-        // Table numbers start at 1, so that 0 means none yet; at most one table per box.
-        if (pieces_.empty()) {
-            pieces_.resize(256);
-        }
+    // A box is set whole once or in pieces; its first piece gives it a table of its own.
+    if (boxes_[box] < WholeBoxTables) {
         boxes_[box] = static_cast<std::uint32_t>(pieces_.size() >> 8);
         pieces_.resize(pieces_.size() + 256);
     }

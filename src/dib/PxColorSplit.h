@@ -61,36 +61,68 @@ struct TPxBoxedPixels {
     std::unique_ptr<std::uint8_t[]> Codes;
 };
 
+// The pixels of an image counted by colour box and dropped bits: a histogram of 256 counts for
+// each box that holds pixels. Where few boxes hold the pixels of a large image this is smaller
+// than the grouped pixels and made in one pass instead of two.
+class TPxBoxHistograms {
+  public:
+    // Room for the histograms of at most `boxLimit` boxes.
+    explicit TPxBoxHistograms(std::uint32_t boxLimit);
+
+    // Counts one pixel; false (and nothing counted) when its box would be one over the limit.
+    bool Add(std::uint16_t box, std::uint8_t droppedBits) {
+        std::uint32_t slot = slots_[box];
+        if (slot == 0) {
+            if (used_ == limit_) {
+                return false;
+            }
+            slot = slots_[box] = ++used_;
+            counts_.resize(counts_.size() + 256);
+        }
+        ++counts_[static_cast<std::size_t>(slot) << 8 | droppedBits];
+        return true;
+    }
+
+    bool Has(std::uint16_t box) const { return slots_[box] != 0; }
+    // The 256 counts of a box that Has pixels.
+    const std::uint32_t* Of(std::uint16_t box) const {
+        return counts_.data() + (static_cast<std::size_t>(slots_[box]) << 8);
+    }
+
+  private:
+    std::uint32_t limit_;
+    std::uint32_t used_ = 0;
+    std::vector<std::uint32_t> slots_;   // 65,536 entries; 0 for a box without pixels
+    std::vector<std::uint32_t> counts_;  // 256 per slot from slot 1 on
+};
+
 // Splits cells [lo, hi) from `level` down to `depth`, reordering them; each cell's Weight becomes
 // its palette index.
 void SplitCells(std::int32_t lo, std::int32_t hi, int level, int depth, TPxColorCell* cells,
                 TPxPaletteBuilder& palette, const TPxProgressCallback& progress);
 
-// The palette index of every pixel of a split image, found from its colour box: a box that no
-// cut went through maps as a whole, the others through a table of the 256 values of the bits
-// their number drops. Gives the same index as walking the decision tree.
+// The palette index of every pixel of a split image, found from its colour box and dropped bits
+// (PxBoxKeys.h): every box points at a table of the 256 values of its dropped bits. A box that
+// no cut went through points at one of the first 256 tables, table k holding k throughout; a cut
+// box has a table of its own. Gives the same index as walking the decision tree, with two
+// lookups and no branch.
 class TPxPixelIndexMap {
   public:
-    TPxPixelIndexMap() : boxes_(65536, 0) {}
+    TPxPixelIndexMap();
 
-    std::uint8_t IndexOf(std::uint8_t blue, std::uint8_t green, std::uint8_t red) const {
-        const std::uint32_t entry = boxes_[(red >> 3) << 11 | (green >> 2) << 5 | blue >> 3];
-        if (entry & WholeBox) {
-            return static_cast<std::uint8_t>(entry);
-        }
-        return pieces_[static_cast<std::size_t>(entry) << 8 |
-                       ((red & 7) << 5 | (green & 3) << 3 | (blue & 7))];
+    std::uint8_t IndexOf(std::uint16_t box, std::uint8_t droppedBits) const {
+        return pieces_[static_cast<std::size_t>(boxes_[box]) << 8 | droppedBits];
     }
 
     // Every pixel of `box` takes `index`.
-    void SetBox(std::uint32_t box, std::uint8_t index) { boxes_[box] = WholeBox | index; }
+    void SetBox(std::uint32_t box, std::uint8_t index) { boxes_[box] = index; }
     // The pixels of `box` within the bounds (red, green, blue) take `index`.
     void SetPiece(std::uint32_t box, const std::uint8_t (&lowest)[3],
                   const std::uint8_t (&highest)[3], std::uint8_t index);
 
   private:
-    static constexpr std::uint32_t WholeBox = 0x80000000;
-    std::vector<std::uint32_t> boxes_;  // WholeBox | index, or the box's table number
+    static constexpr std::uint32_t WholeBoxTables = 256;
+    std::vector<std::uint32_t> boxes_;  // the table number of every box
     std::vector<std::uint8_t> pieces_;  // 256 entries per table
 };
 
@@ -99,6 +131,8 @@ class TPxPixelIndexMap {
 // only a box that a cut goes through is looked at pixel by pixel. The result is the same as
 // partitioning the pixels one by one.
 void SplitPixels(const TPxBoxedPixels& pixels, int depth, TPxPaletteBuilder& palette,
+                 TPxSplitTree& tree, const TPxProgressCallback& progress, TPxPixelIndexMap& map);
+void SplitPixels(const TPxBoxHistograms& pixels, int depth, TPxPaletteBuilder& palette,
                  TPxSplitTree& tree, const TPxProgressCallback& progress, TPxPixelIndexMap& map);
 
 }  // namespace vlz

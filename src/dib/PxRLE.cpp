@@ -1,14 +1,21 @@
 #include "dib/PxRLE.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <string>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "dib/PxBlockGuard.h"
 #include "dib/PxDIBError.h"
 #include "dib/PxDIBHeader.h"
+#include "platform/MemoryAdvice.h"
+#include "platform/SharedMemory.h"
 
 namespace vlz {
 
@@ -181,25 +188,48 @@ void Decode(const TPxDIBInfos& source, TPxDIBInfos& destination, bool useFileMap
 
 // The encoder's output: a buffer the size of the uncompressed pixels that it may never outgrow.
 // Each emission checks its room first; the reserve kept by runs and literals leaves space for the
-// row's end of line and the final end of bitmap.
+// row's end of line and the final end of bitmap. A row that cannot run out of room whatever it
+// holds is written without the checks (`Checked` false).
 class TRLEWriter {
   public:
+    // Bytes the buffer must have beyond its capacity.
+    static constexpr std::int64_t Slack = 16;
+
     TRLEWriter(std::uint8_t* buffer, std::int64_t capacity, const char* routine)
         : buffer_(buffer), capacity_(capacity), routine_(routine) {}
 
     std::int64_t Written() const { return written_; }
+    std::int64_t Room() const { return capacity_ - written_; }
 
+    template <bool Checked>
     void Need(std::int64_t bytes) const {
-        if (capacity_ - written_ < bytes) {
+        if (Checked && capacity_ - written_ < bytes) {
             throw EPxDIBCompressionFailed(std::string(routine_) + ": Compression Failed");
         }
     }
     void Pair(std::uint8_t first, std::uint8_t second) {
-        buffer_[written_++] = first;
-        buffer_[written_++] = second;
+        buffer_[written_] = first;
+        buffer_[written_ + 1] = second;
+        written_ += 2;
     }
-    void Literal(const std::uint8_t* units, std::int64_t count) {
-        std::memcpy(buffer_ + written_, units, static_cast<std::size_t>(count));
+    // `readable` units can be read from `units` on. Where sixteen at a time stay within them the
+    // copy goes in whole blocks: what it writes past the literal lands in the buffer's slack or
+    // under the next emission.
+    void Literal(const std::uint8_t* units, std::int64_t count, std::int64_t readable) {
+        std::uint8_t* out = buffer_ + written_;
+#if defined(__SSE2__)
+        if (count + 15 <= readable) {
+            for (std::int64_t index = 0; index < count; index += 16) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + index),
+                                 _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + index)));
+            }
+        } else {
+            std::memcpy(out, units, static_cast<std::size_t>(count));
+        }
+#else
+        (void)readable;
+        std::memcpy(out, units, static_cast<std::size_t>(count));
+#endif
         written_ += count;
         if ((count & 1) != 0) {
             buffer_[written_++] = 0;
@@ -217,20 +247,27 @@ constexpr std::int64_t RunRoom = 6;
 constexpr std::int64_t EndOfLineRoom = 4;
 constexpr std::int64_t EndOfBitmapRoom = 2;
 
+// No emission writes more than two bytes per unit (a run of one unit is the worst; a literal of
+// three or more writes its units and at most three bytes more), and no check asks for more than
+// the emission writes plus the reserve. A row that finds this much room cannot fail.
+constexpr std::int64_t WorstRowBytes(std::int64_t units) {
+    return 2 * units + 2 + RunRoom;
+}
+
 // Emission of one row's runs and literals. For RLE4 a unit is a byte of two pixels and counts
 // are in pixels, cut short at the row's end by the padding nibble of an odd width.
-template <int Bits>
+template <int Bits, bool Checked>
 class TRowEmitter {
   public:
     TRowEmitter(TRLEWriter& writer, std::int64_t width) : writer_(writer), pixelsLeft_(width) {}
 
     void Run(std::uint8_t value, std::int64_t units) {
-        writer_.Need(RunRoom);
+        writer_.Need<Checked>(RunRoom);
         writer_.Pair(PixelCount(units), value);
     }
 
-    void Literal(const std::uint8_t* units, std::int64_t count) {
-        writer_.Need((count + 1) / 2 * 2 + RunRoom);
+    void Literal(const std::uint8_t* units, std::int64_t count, std::int64_t readable) {
+        writer_.Need<Checked>((count + 1) / 2 * 2 + RunRoom);
         // An absolute run needs three pixels or more; shorter literals go out as runs of one.
         if (Bits == 8 && count <= 2) {
             for (std::int64_t index = 0; index < count; ++index) {
@@ -243,7 +280,12 @@ class TRowEmitter {
             return;
         }
         writer_.Pair(0, PixelCount(count));
-        writer_.Literal(units, count);
+        writer_.Literal(units, count, readable);
+    }
+
+    void EndOfLine() {
+        writer_.Need<Checked>(EndOfLineRoom);
+        writer_.Pair(0, EscapeEndOfLine);
     }
 
   private:
@@ -257,70 +299,94 @@ class TRowEmitter {
     std::int64_t pixelsLeft_;
 };
 
-// One row through the run / literal state machine. The literal buffer is always a stretch of
-// consecutive units of the row, so it is kept as a start index and a length.
-template <int Bits>
+// How many of units[0, limit) equal units[0]; limit >= 1.
+inline std::int64_t RunLength(const std::uint8_t* units, std::int64_t limit) {
+    std::int64_t length = 1;
+#if defined(__SSE2__)
+    const __m128i value = _mm_set1_epi8(static_cast<char>(units[0]));
+    for (; length + 16 <= limit; length += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + length));
+        const auto equal =
+            static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, value)));
+        if (equal != 0xFFFF) {
+            return length + std::countr_one(equal);
+        }
+    }
+#endif
+    while (length < limit && units[length] == units[0]) {
+        ++length;
+    }
+    return length;
+}
+
+// The first index in [from, to) whose unit repeats the one before it, or `to`; from >= 1.
+inline std::int64_t FirstRepeat(const std::uint8_t* units, std::int64_t from, std::int64_t to) {
+    std::int64_t index = from;
+#if defined(__SSE2__)
+    for (; index + 16 <= to; index += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + index));
+        const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + index - 1));
+        const auto equal =
+            static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, before)));
+        if (equal != 0) {
+            return index + std::countr_zero(equal);
+        }
+    }
+#endif
+    while (index < to && units[index] != units[index - 1]) {
+        ++index;
+    }
+    return index;
+}
+
+// One row through the run / literal rules, which come down to this, from each unit p that
+// starts a new emission:
+//   - the last unit of the row goes out as a run of one;
+//   - a unit equal to the next one starts a run, as long as the equal units go, at most Limit;
+//   - otherwise a literal starts. It takes the units up to the one before the first unit q that
+//     repeats its predecessor (that pair starts the next run), if q lies within p + Limit;
+//     otherwise it takes the rest of the row or Limit units, whichever is less.
+template <int Bits, bool Checked>
 void EncodeRow(const std::uint8_t* units, std::int64_t unitCount, std::int64_t width,
                TRLEWriter& writer) {
     constexpr std::int64_t Limit = Bits == 8 ? 255 : 127;
-    TRowEmitter<Bits> emit(writer, width);
-    enum class State { One, Run, Literal };
-    State state = State::One;
-    std::int64_t start = 0;  // first unit of the literal buffer, or of the run
-    std::int64_t length = 1;
-    std::int64_t index = 1;
-    while (index < unitCount) {
-        std::uint8_t unit = units[index];
-        switch (state) {
-            case State::One:
-                state = unit == units[start] ? State::Run : State::Literal;
-                length = 2;
-                ++index;
-                break;
-            case State::Run: {
-                std::uint8_t value = units[start];
-                while (index < unitCount && length < Limit && units[index] == value) {
-                    ++length;
-                    ++index;
-                }
-                if (index < unitCount) {
-                    emit.Run(value, length);
-                    start = index++;
-                    length = 1;
-                    state = State::One;
-                }
-                break;
-            }
-            case State::Literal:
-                while (index < unitCount && length < Limit && units[index] != units[index - 1]) {
-                    ++length;
-                    ++index;
-                }
-                if (index == unitCount) {
-                    break;
-                }
-                if (units[index] == units[index - 1]) {
-                    emit.Literal(units + start, length - 1);
-                    start = index - 1;
-                    length = 2;
-                    state = State::Run;
-                } else {
-                    emit.Literal(units + start, length);
-                    start = index;
-                    length = 1;
-                    state = State::One;
-                }
-                ++index;
-                break;
+    TRowEmitter<Bits, Checked> emit(writer, width);
+    std::int64_t start = 0;
+    while (start < unitCount) {
+        const std::int64_t left = unitCount - start;
+        if (left == 1) {
+            emit.Run(units[start], 1);
+            break;
+        }
+        if (units[start + 1] == units[start]) {
+            const std::int64_t length = RunLength(units + start, std::min(left, Limit));
+            emit.Run(units[start], length);
+            start += length;
+            continue;
+        }
+        const std::int64_t searchEnd = std::min(start + Limit, unitCount - 1) + 1;
+        const std::int64_t repeat = FirstRepeat(units, start + 2, searchEnd);
+        if (repeat < searchEnd) {
+            emit.Literal(units + start, repeat - 1 - start, left);
+            start = repeat - 1;
+        } else {
+            const std::int64_t length = std::min(left, Limit);
+            emit.Literal(units + start, length, left);
+            start += length;
         }
     }
-    if (state == State::Literal) {
-        emit.Literal(units + start, length);
-    } else {
-        emit.Run(units[start], length);
+    emit.EndOfLine();
+}
+
+// Copies the finished stream into its new block. A fresh block would take one page fault per page
+// as the copy first touches it: a section is written to directly, heap pages are made resident in
+// one go.
+void FillBlock(const TPxDIBInfos& infos, const std::uint8_t* stream, std::size_t size) {
+    if (infos.MappingHandle != NoMapping && WriteSection(infos.MappingHandle, 0, stream, size)) {
+        return;
     }
-    writer.Need(EndOfLineRoom);
-    writer.Pair(0, EscapeEndOfLine);
+    PrepareForWriting(infos.Bits, size);
+    std::memcpy(infos.Bits, stream, size);
 }
 
 template <int Bits>
@@ -331,7 +397,8 @@ void Encode(const TPxDIBInfos& source, TPxDIBInfos& destination, bool useFileMap
     if (source.Bits == nullptr || source.ImageSize < layout.Size) {
         throw EPxDIBInvalidDIB(std::string(routine) + ": Invalid Image Size");
     }
-    std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[layout.Size]);
+    std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow)
+                                               std::uint8_t[layout.Size + TRLEWriter::Slack]);
     if (buffer == nullptr) {
         throw EOutOfMemory(std::string(routine) + ": Out Of Memory");
     }
@@ -340,15 +407,20 @@ void Encode(const TPxDIBInfos& source, TPxDIBInfos& destination, bool useFileMap
     bool topDown = source.Header.biHeight < 0;
     for (std::int64_t row = 0; row < layout.Rows; ++row) {
         std::int64_t sourceRow = topDown ? layout.Rows - 1 - row : row;
-        EncodeRow<Bits>(source.Bits + sourceRow * layout.Stride, unitCount, layout.Width, writer);
+        const std::uint8_t* units = source.Bits + sourceRow * layout.Stride;
+        if (writer.Room() >= WorstRowBytes(unitCount)) {
+            EncodeRow<Bits, false>(units, unitCount, layout.Width, writer);
+        } else {
+            EncodeRow<Bits, true>(units, unitCount, layout.Width, writer);
+        }
     }
-    writer.Need(EndOfBitmapRoom);
+    writer.Need<true>(EndOfBitmapRoom);
     writer.Pair(0, EscapeEndOfBitmap);
 
     TPxDIBInfos result = source;
     auto length = static_cast<std::int32_t>(writer.Written());
     TPxBlockGuard block(result, length, useFileMapping);
-    std::memcpy(result.Bits, buffer.get(), static_cast<std::size_t>(length));
+    FillBlock(result, buffer.get(), static_cast<std::size_t>(length));
     result.Header.biCompression = Bits == 8 ? BI_RLE8 : BI_RLE4;
     result.Header.biSizeImage = static_cast<std::uint32_t>(length);
     result.Header.biHeight = static_cast<std::int32_t>(layout.Rows);

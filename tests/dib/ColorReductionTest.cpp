@@ -188,12 +188,29 @@ void FillGradientWithNoise(TOwnedInfos& image, std::mt19937& random) {
     }
 }
 
+// The reducer's palette and indices are those of the plain reading.
+void ExpectPlainReading(Reducer reduce, int depth, bool high, const TOwnedInfos& src) {
+    TOwnedInfos dst;
+    Reduce(reduce, src, dst);
+    const TReferenceResult expected = ReferenceReduce(src, depth, high);
+    ASSERT_EQ(dst->Header.biClrUsed, expected.Palette.size());
+    for (std::size_t i = 0; i < expected.Palette.size(); ++i) {
+        ASSERT_EQ(dst->Colors[i], expected.Palette[i]) << "entry " << i;
+    }
+    const int width = src->Header.biWidth;
+    for (int y = 0; y < std::abs(src->Header.biHeight); ++y) {
+        for (int x = 0; x < width; ++x) {
+            ASSERT_EQ(dst.IndexAt(x, y), expected.Indices[y * width + x]) << x << "," << y;
+        }
+    }
+}
+
 TEST(ColorReduction, MatchesAPlainReadingOfTheSplittingRules) {
     std::mt19937 random(2024);
     for (const TReducerCase& c : TrueColorReducers) {
         for (int pattern = 0; pattern < 6; ++pattern) {
             SCOPED_TRACE(std::string(c.Name) + " pattern " + std::to_string(pattern));
-            TOwnedInfos src, dst;
+            TOwnedInfos src;
             MakeImage(src, 13 + pattern * 7, pattern % 2 ? -11 : 9, 24);
             if (pattern < 2) {
                 FillClustered(src, random, 2);
@@ -202,19 +219,7 @@ TEST(ColorReduction, MatchesAPlainReadingOfTheSplittingRules) {
             } else {
                 FillGradientWithNoise(src, random);
             }
-            Reduce(c.Reduce, src, dst);
-            const TReferenceResult expected = ReferenceReduce(src, c.Depth, c.High);
-
-            ASSERT_EQ(dst->Header.biClrUsed, expected.Palette.size());
-            for (std::size_t i = 0; i < expected.Palette.size(); ++i) {
-                ASSERT_EQ(dst->Colors[i], expected.Palette[i]) << "entry " << i;
-            }
-            const int width = src->Header.biWidth;
-            for (int y = 0; y < std::abs(src->Header.biHeight); ++y) {
-                for (int x = 0; x < width; ++x) {
-                    ASSERT_EQ(dst.IndexAt(x, y), expected.Indices[y * width + x]) << x << "," << y;
-                }
-            }
+            ExpectPlainReading(c.Reduce, c.Depth, c.High, src);
         }
     }
 }
@@ -222,15 +227,53 @@ TEST(ColorReduction, MatchesAPlainReadingOfTheSplittingRules) {
 TEST(ColorReduction, NoiseOverTheWholeColourCubeMatchesThePlainReading) {
     // Cuts go through most boxes here, so the mapping of cut boxes is exercised in bulk.
     std::mt19937 random(77);
-    TOwnedInfos src, dst;
+    TOwnedInfos src;
     MakeImage(src, 256, 192, 24);
     test::FillRandom(src, random);
-    Reduce(ConvertTrueColorTo8BitRGBHigh, src, dst);
-    const TReferenceResult expected = ReferenceReduce(src, 8, true);
-    ASSERT_EQ(dst->Header.biClrUsed, expected.Palette.size());
-    for (int y = 0; y < 192; ++y) {
-        for (int x = 0; x < 256; ++x) {
-            ASSERT_EQ(dst.IndexAt(x, y), expected.Indices[y * 256 + x]) << x << "," << y;
+    ExpectPlainReading(ConvertTrueColorTo8BitRGBHigh, 8, true, src);
+}
+
+// Pixels of `boxCount` colour boxes (5 bits of red, 6 of green, 5 of blue) with any low bits, so
+// that cuts go through the boxes; from row `noiseFrom` on, any colour at all.
+void FillFewBoxes(TOwnedInfos& image, std::mt19937& random, int boxCount, int noiseFrom) {
+    std::set<int> distinct;
+    while (static_cast<int>(distinct.size()) < boxCount) {
+        distinct.insert(static_cast<int>(random() % 65536));
+    }
+    const std::vector<int> boxes(distinct.begin(), distinct.end());
+    const int height = std::abs(image->Header.biHeight);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < image->Header.biWidth; ++x) {
+            const int box = y >= noiseFrom ? static_cast<int>(random() % 65536)
+                                           : boxes[random() % boxes.size()];
+            const std::uint32_t low = random();
+            test::SetPixel24(image, x, y, static_cast<std::uint8_t>((box >> 11) * 8 + (low & 7)),
+                             static_cast<std::uint8_t>(((box >> 5) & 63) * 4 + (low >> 3 & 3)),
+                             static_cast<std::uint8_t>((box & 31) * 8 + (low >> 5 & 7)));
+        }
+    }
+}
+
+TEST(ColorReduction, LargeImagesOfFewColourBoxesMatchThePlainReading) {
+    // 65,536 pixels are counted box by box while they lie in at most 64 boxes, and grouped by
+    // box otherwise, even when the 65th box turns up late.
+    struct TCase {
+        int Boxes;
+        int NoiseFrom;
+    };
+    const TCase cases[] = {{1, 256}, {40, 256}, {64, 256}, {65, 256}, {20, 250}, {64, 255}};
+    std::mt19937 random(31);
+    for (const TReducerCase& c : TrueColorReducers) {
+        if (!c.High) {
+            continue;
+        }
+        for (const TCase& image : cases) {
+            SCOPED_TRACE(::testing::Message() << c.Name << ", " << image.Boxes
+                                              << " boxes, noise from row " << image.NoiseFrom);
+            TOwnedInfos src;
+            MakeImage(src, 256, image.NoiseFrom % 2 ? -256 : 256, 24);
+            FillFewBoxes(src, random, image.Boxes, image.NoiseFrom);
+            ExpectPlainReading(c.Reduce, c.Depth, true, src);
         }
     }
 }
