@@ -29,11 +29,6 @@ namespace {
 
 constexpr const char* Title = "Velloric付箋";
 
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-}
-
 QAction* MakeAction(QObject* owner, const char* caption, std::function<void()> handler) {
     auto* action = new QAction(QString::fromUtf8(caption), owner);
     QObject::connect(action, &QAction::triggered, owner,
@@ -51,7 +46,9 @@ void LoadTrayIcons(TIcon& shown, TIcon& hidden) {
 }
 
 TMainForm::TMainForm(std::string ExecutablePath)
-    : TForm(Qt::Window), FExecutablePath(std::move(ExecutablePath)) {
+    : TMainForm(PortableFileLocations(ExecutablePath)) {}
+
+TMainForm::TMainForm(TFileLocations Files) : TForm(Qt::Window), FFiles(std::move(Files)) {
     SetCaption(Title);
     SetClientSize(235, 122);
 
@@ -120,7 +117,7 @@ void TMainForm::FormCreate() {
 void TMainForm::LoadCharacters() {
     // Without a usable catalogue the user has been told why; the program ends as soon as the event
     // loop runs, and nothing is saved in this run.
-    Characters = std::make_unique<TCharacterCatalogue>(FolderOf(FExecutablePath));
+    Characters = std::make_unique<TCharacterCatalogue>(FFiles.CharacterFolders);
     Loaded = Characters->LoadCharacters();
     if (!Loaded) {
         if (auto* application = TApplication::Instance()) {
@@ -169,7 +166,7 @@ TZozedForm* TMainForm::CreateNote() {
 }
 
 void TMainForm::LoadAll() {
-    for (TNote& record : ReadNotes(FExecutablePath)) {
+    for (TNote& record : ReadNotes(FFiles.SettingsBase)) {
         TZozedForm* note = CreateNote();
         note->Memo->SetText(record.Memo);
         note->SetStoredPosition(record.WindowLeft, record.WindowTop);
@@ -179,7 +176,7 @@ void TMainForm::LoadAll() {
         note->Show();
         Notes.push_back(note);
     }
-    TPreferences preferences = ReadPreferences(FExecutablePath);
+    TPreferences preferences = ReadPreferences(FFiles.SettingsBase);
     SetMouseButtonMode(preferences.MouseButtonMode);
     SetAutoBackupInterval(preferences.AutoBackupInterval);
     DefaultFont = preferences.DefaultFont;
@@ -192,7 +189,10 @@ void TMainForm::LoadAll() {
 }
 
 void TMainForm::SaveAll() {
-    RotateBackups(FExecutablePath);
+    // An installed program's folder is made at its first save; a failure there shows as the
+    // note file's own write error.
+    MakeUserFolder(FFiles.SettingsFolder);
+    RotateBackups(FFiles.SettingsBase);
     std::vector<TNote> records;
     records.reserve(Notes.size());
     for (const TZozedForm* note : Notes) {
@@ -208,7 +208,7 @@ void TMainForm::SaveAll() {
         }
         records.push_back(std::move(record));
     }
-    WriteNotes(FExecutablePath, records);
+    WriteNotes(FFiles.SettingsBase, records);
 
     TPreferences preferences;
     preferences.MouseButtonMode = MouseButtonMode;
@@ -219,7 +219,7 @@ void TMainForm::SaveAll() {
     if (const TSprite* sprite = CharacterAt(DefaultCharacter)) {
         preferences.DefaultCharacter = sprite->Name;
     }
-    WritePreferences(FExecutablePath, preferences);
+    WritePreferences(FFiles.SettingsBase, preferences);
 }
 
 void TMainForm::NewActionExecute() {

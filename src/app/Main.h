@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/CharacterCatalogue.h"
+#include "app/FileLocations.h"
 #include "graphics/Color.h"
 #include "graphics/Font.h"
 #include "graphics/Icon.h"
@@ -37,8 +38,9 @@ class TZozedPropForm;
 class TMainForm : public TForm, public TDialogController {
     Q_OBJECT
   public:
-    // The note file, the preferences file and the character packages are found from the
-    // executable's path (tests pass a path inside a folder of their own).
+    // Where the note file, the preferences file and the character packages are.
+    explicit TMainForm(TFileLocations Files);
+    // The portable layout beside `ExecutablePath` (tests pass a path inside a folder of their own).
     explicit TMainForm(std::string ExecutablePath);
     ~TMainForm() override;
 
@@ -99,7 +101,7 @@ class TMainForm : public TForm, public TDialogController {
     // A second start asked this instance to come forward.
     void BringForward();
 
-    const std::string& ExecutablePath() const { return FExecutablePath; }
+    const TFileLocations& Files() const { return FFiles; }
 
     // What the dialogs see of the controller.
     std::string CharacterName(int index) const override;
@@ -117,7 +119,7 @@ class TMainForm : public TForm, public TDialogController {
     TZozedForm* CreateNote();
     void ActivateLastActive();
 
-    std::string FExecutablePath;
+    TFileLocations FFiles;
     QPointer<QWidget> FLastActive;
 };
 

@@ -7,7 +7,9 @@
 #include <memory>
 
 #include "about/About.h"
+#include "app/Autostart.h"
 #include "app/Config.h"
+#include "app/FileLocations.h"
 #include "app/Main.h"
 #include "app/SingleInstance.h"
 #include "notes/ZozedProp.h"
@@ -54,7 +56,22 @@ int main(int argc, char** argv) {
     }
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     application.SetTitle("Velloric付箋");
+    // Task switchers and Wayland compositors match the windows to the installed desktop entry.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(ApplicationId));
     PrepareDesktop(application);
+
+    TFileLocations files;
+    try {
+        files = LocateFiles(ExecutablePath());
+    } catch (const std::exception&) {
+        ShowMessageBox(ExceptionText(std::current_exception()), "Velloric付箋",
+                       MB_OK | MB_ICONERROR);
+        ReleaseInstanceMarker(marker);
+        InstallWindowFinderHook(previousFinder);
+        InstallMessageBoxHook(previousBoxes);
+        return 1;
+    }
+    const TAutostartEntry autostart(files.AutostartEntry, ExecutablePath());
 
     QtDesktop desktop;
     QtNotifyIconShell shell;
@@ -63,10 +80,10 @@ int main(int argc, char** argv) {
 
     int status = 0;
     {
-        auto mainForm = std::make_unique<TMainForm>(ExecutablePath());
+        auto mainForm = std::make_unique<TMainForm>(files);
         application.SetMainForm(mainForm.get());
         mainForm->RunCreate();
-        auto configForm = CreateForm<TConfigForm>(*mainForm);
+        auto configForm = CreateForm<TConfigForm>(*mainForm, autostart);
         auto propForm = CreateForm<TZozedPropForm>(*mainForm);
         auto aboutForm = CreateForm<TVLZozedAboutForm>(*mainForm);
         mainForm->ConfigForm = configForm.get();
