@@ -241,8 +241,9 @@ class InstalledProgramTest(unittest.TestCase):
         for page in ("VLZozed", "pxdib", "vlfpack"):
             path = os.path.join(self.prefix, "share", "man", "man1", page + ".1.gz")
             with gzip.open(path, "rt", encoding="utf-8") as manual:
-                first = manual.readline()
-            self.assertTrue(first.startswith(f".TH {page.upper()} 1 "), first)
+                lines = manual.read().splitlines()
+            self.assertTrue(lines[0].endswith("coding: UTF-8 -*-"), lines[0])
+            self.assertTrue(lines[1].startswith(f".TH {page.upper()} 1 "), lines[1])
 
     # ---- the program, installed and portable ----
 
