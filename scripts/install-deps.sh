@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libstb-dev libgd-dev libimagequant-dev
   python3 xdg-utils xvfb xauth openbox trayer xdotool x11-utils imagemagick fonts-noto-cjk
+  dpkg-dev file desktop-file-utils appstream
 )
 
 missing=()

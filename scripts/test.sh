@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds VLZozed from nothing and runs every test: the whole suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then each fuzz target for a short bounded time.
+# UndefinedBehaviorSanitizer (the Debian package made from that build, unpacked and run, included),
+# then each fuzz target for a short bounded time. The benchmarks are built with the suite, so that
+# they keep compiling, and run by hand from a release build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh

@@ -1,22 +1,26 @@
 #include "app/Config.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
 
+#include "app/core/Autostart.h"
 #include "toolkit/DialogSupport.h"
 
 namespace vlz {
 
-TConfigForm::TConfigForm(TDialogController& Controller)
+TConfigForm::TConfigForm(TDialogController& Controller, const TAutostartEntry& Autostart)
     : TForm(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
             Qt::MSWindowsFixedSizeDialogHint),
-      FController(Controller) {
+      FController(Controller),
+      FAutostart(Autostart) {
     SetCaption("設定");
-    SetClientSize(237, 118);
+    // The designed 237 × 118, and a row below the buttons for the login check box.
+    SetClientSize(237, 143);
     setFont(DesignFont("MS UI Gothic"));
 
     MouseRadioGroup = new QGroupBox("マウスボタンの設定", this);
@@ -41,6 +45,10 @@ TConfigForm::TConfigForm(TDialogController& Controller)
     CancelButton->setAutoDefault(false);
     QWidget::setTabOrder(OkButton, CancelButton);
     QWidget::setTabOrder(CancelButton, MouseRadioItems[0]);
+
+    AutostartCheckBox = new QCheckBox("ログイン時に起動する(&L)", this);
+    AutostartCheckBox->setGeometry(12, 117, 213, 17);
+    QWidget::setTabOrder(MouseRadioItems[1], AutostartCheckBox);
 
     connect(OkButton, &QPushButton::clicked, this, [this] {
         OkButtonClick();
@@ -73,6 +81,8 @@ void TConfigForm::BeforeShow() {
 
 void TConfigForm::FormShow() {
     SetItemIndex(FController.CurrentMouseButtonMode());
+    AutostartCheckBox->setEnabled(FAutostart.Available());
+    AutostartCheckBox->setChecked(FAutostart.Enabled());
     OkButton->setFocus();
 }
 
@@ -83,6 +93,9 @@ void TConfigForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void TConfigForm::OkButtonClick() {
+    // The entry first: when it cannot be written the error is shown, the dialog stays open and
+    // nothing has changed.
+    FAutostart.Enable(AutostartCheckBox->isChecked());
     FController.SetMouseButtonMode(ItemIndex());
 }
 

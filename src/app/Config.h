@@ -1,21 +1,25 @@
 #pragma once
 // The settings dialog: which tray mouse button opens the menu and which one hides and restores the
-// notes. OK hands the choice to the controller at once; Cancel changes nothing.
+// notes, and whether the program starts at login. OK hands the choice to the controller at once
+// and writes or removes the autostart entry; Cancel changes nothing.
 
 #include "dialoghost/DialogHost.h"
 #include "toolkit/Form.h"
 
 class QButtonGroup;
+class QCheckBox;
 class QGroupBox;
 class QPushButton;
 class QRadioButton;
 
 namespace vlz {
 
+class TAutostartEntry;
+
 class TConfigForm : public TForm {
     Q_OBJECT
   public:
-    explicit TConfigForm(TDialogController& Controller);
+    TConfigForm(TDialogController& Controller, const TAutostartEntry& Autostart);
 
     // The radio group's selection: -1 for none.
     int ItemIndex() const;
@@ -26,6 +30,7 @@ class TConfigForm : public TForm {
     QRadioButton* MouseRadioItems[2] = {nullptr, nullptr};
     QPushButton* OkButton = nullptr;
     QPushButton* CancelButton = nullptr;
+    QCheckBox* AutostartCheckBox = nullptr;
 
   protected:
     void FormShow() override;
@@ -36,6 +41,7 @@ class TConfigForm : public TForm {
     void OkButtonClick();
 
     TDialogController& FController;
+    const TAutostartEntry& FAutostart;
     QButtonGroup* FItems = nullptr;
 };
 

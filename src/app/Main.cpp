@@ -27,11 +27,6 @@ namespace vlz {
 
 namespace {
 
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-}
-
 QAction* MakeAction(QObject* owner, const char* caption, std::function<void()> handler) {
     auto* action = new QAction(QString::fromUtf8(caption), owner);
     QObject::connect(action, &QAction::triggered, owner,
@@ -50,7 +45,9 @@ void LoadTrayIcons(TIcon& shown, TIcon& hidden) {
 }  // namespace
 
 TMainForm::TMainForm(std::string ExecutablePath)
-    : TForm(Qt::Window), FExecutablePath(std::move(ExecutablePath)) {
+    : TMainForm(PortableFileLocations(ExecutablePath)) {}
+
+TMainForm::TMainForm(TFileLocations Files) : TForm(Qt::Window), FFiles(std::move(Files)) {
     SetCaption(ApplicationTitle);
     SetClientSize(235, 122);
 
@@ -131,7 +128,7 @@ void TMainForm::FormCreate() {
 void TMainForm::LoadCharacters() {
     // Without a usable catalogue the user has been told why; the program ends as soon as the event
     // loop runs, and nothing is saved in this run.
-    FCharacters = std::make_unique<TCharacterCatalogue>(FolderOf(FExecutablePath));
+    FCharacters = std::make_unique<TCharacterCatalogue>(FFiles.CharacterFolders);
     FLoaded = FCharacters->LoadCharacters();
     if (!FLoaded) {
         if (auto* application = TApplication::Instance()) {
@@ -180,7 +177,7 @@ TZozedForm* TMainForm::CreateNote() {
 }
 
 void TMainForm::LoadAll() {
-    for (TNote& record : ReadNotes(FExecutablePath)) {
+    for (TNote& record : ReadNotes(FFiles.SettingsBase)) {
         TZozedForm* note = CreateNote();
         note->Memo->SetText(record.Memo);
         note->SetStoredPosition(record.WindowLeft, record.WindowTop);
@@ -190,7 +187,7 @@ void TMainForm::LoadAll() {
         note->Show();
         FNotes.push_back(note);
     }
-    TPreferences preferences = ReadPreferences(FExecutablePath);
+    TPreferences preferences = ReadPreferences(FFiles.SettingsBase);
     SetMouseButtonMode(preferences.MouseButtonMode);
     SetAutoBackupInterval(preferences.AutoBackupInterval);
     FDefaultFont = preferences.DefaultFont;
@@ -203,7 +200,10 @@ void TMainForm::LoadAll() {
 }
 
 void TMainForm::SaveAll() {
-    RotateBackups(FExecutablePath);
+    // An installed program's folder is made at its first save; a failure there shows as the
+    // note file's own write error.
+    MakeUserFolder(FFiles.SettingsFolder);
+    RotateBackups(FFiles.SettingsBase);
     std::vector<TNote> records;
     records.reserve(FNotes.size());
     for (const TZozedForm* note : FNotes) {
@@ -219,7 +219,7 @@ void TMainForm::SaveAll() {
         }
         records.push_back(std::move(record));
     }
-    WriteNotes(FExecutablePath, records);
+    WriteNotes(FFiles.SettingsBase, records);
 
     TPreferences preferences;
     preferences.MouseButtonMode = FMouseButtonMode;
@@ -230,7 +230,7 @@ void TMainForm::SaveAll() {
     if (const TSprite* sprite = CharacterAt(FDefaultCharacter)) {
         preferences.DefaultCharacter = sprite->Name;
     }
-    WritePreferences(FExecutablePath, preferences);
+    WritePreferences(FFiles.SettingsBase, preferences);
 }
 
 void TMainForm::NewActionExecute() {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/core/CharacterCatalogue.h"
+#include "app/core/FileLocations.h"
 #include "dialoghost/DialogHost.h"
 #include "graphics/Color.h"
 #include "graphics/Font.h"
@@ -38,8 +39,9 @@ class TZozedPropForm;
 class TMainForm : public TForm, public TDialogController, public TNoteHost {
     Q_OBJECT
   public:
-    // The note file, the preferences file and the character packages are found from the
-    // executable's path (tests pass a path inside a folder of their own).
+    // Where the note file, the preferences file and the character packages are.
+    explicit TMainForm(TFileLocations Files);
+    // The portable layout beside `ExecutablePath` (tests pass a path inside a folder of their own).
     explicit TMainForm(std::string ExecutablePath);
     ~TMainForm() override;
 
@@ -76,7 +78,7 @@ class TMainForm : public TForm, public TDialogController, public TNoteHost {
     // A second start asked this instance to come forward.
     void BringForward();
 
-    const std::string& ExecutablePath() const { return FExecutablePath; }
+    const TFileLocations& Files() const { return FFiles; }
 
     // The catalogue was built: saving is allowed.
     bool Loaded() const { return FLoaded; }
@@ -138,7 +140,7 @@ class TMainForm : public TForm, public TDialogController, public TNoteHost {
     TZozedPropForm* FZozedPropForm = nullptr;
     TVLZozedAboutForm* FVLZozedAboutForm = nullptr;
 
-    std::string FExecutablePath;
+    TFileLocations FFiles;
     QPointer<QWidget> FLastActive;
 };
 

@@ -9,8 +9,11 @@
 #include "about/About.h"
 #include "app/Config.h"
 #include "app/Main.h"
+#include "app/core/Autostart.h"
+#include "app/core/FileLocations.h"
 #include "app/core/SingleInstance.h"
 #include "notes/ZozedProp.h"
+#include "platform/ExceptionText.h"
 #include "platform/ExecutablePath.h"
 #include "platform/MessageBox.h"
 #include "platform/ScopeGuard.h"
@@ -53,17 +56,30 @@ int main(int argc, char** argv) {
     }
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     application.SetTitle(ApplicationTitle);
+    // Task switchers and Wayland compositors match the windows to the installed desktop entry.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(ApplicationId));
     PrepareDesktop(application);
+
+    TFileLocations files;
+    try {
+        files = LocateFiles(ExecutablePath());
+    } catch (const std::exception&) {
+        ShowMessageBox(ExceptionText(std::current_exception()), ApplicationTitle,
+                       MB_OK | MB_ICONERROR);
+        ReleaseInstanceMarker(marker);
+        return 1;
+    }
+    const TAutostartEntry autostart(files.AutostartEntry, ExecutablePath());
 
     QtDesktop desktop;
     QtNotifyIconShell shell;
     QtClipboardHook clipboard;
     TInstalledHook<ClipboardHook> clipboardInstalled(InstallClipboardHook, &clipboard);
 
-    auto mainForm = std::make_unique<TMainForm>(ExecutablePath());
+    auto mainForm = std::make_unique<TMainForm>(files);
     application.SetMainForm(mainForm.get());
     mainForm->RunCreate();
-    auto configForm = CreateForm<TConfigForm>(*mainForm);
+    auto configForm = CreateForm<TConfigForm>(*mainForm, autostart);
     auto propForm = CreateForm<TZozedPropForm>(*mainForm);
     auto aboutForm = CreateForm<TVLZozedAboutForm>(*mainForm);
     mainForm->SetDialogs(configForm.get(), propForm.get(), aboutForm.get());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 #include "characters/BmpBuilder.h"
 #include "characters/MessageBoxRecorder.h"
@@ -126,6 +127,30 @@ TEST_F(CharacterCatalogueTest, NamesAreComparedAndGivenBackByTheirExactBytes) {
         ++index;
     }
     EXPECT_TRUE(boxes_.Boxes.empty());
+}
+
+TEST_F(CharacterCatalogueTest, FoldersAreSearchedInTheirOrderAndAMissingOneHoldsNothing) {
+    fs::create_directories(folder_ / "shipped");
+    fs::create_directories(folder_ / "own");
+    AddPackage("own/Tobble.vlf", "Tobble");  // the user's copy of a shipped name
+    AddPackage("own/mine.vlf", "Mine");
+    AddPackage("shipped/Tobble.vlf", "Tobble");
+    AddPackage("shipped/Kerro.vlf", "Kerro");
+    TCharacterCatalogue catalogue(std::vector<std::string>{(folder_ / "missing").string(),
+                                                           (folder_ / "shipped").string(),
+                                                           (folder_ / "own/").string()});
+    ASSERT_TRUE(catalogue.LoadCharacters());
+    ASSERT_EQ(catalogue.CharacterCount(), 4);
+    std::multiset<std::string> shipped{catalogue.CharacterAt(0)->Name,
+                                       catalogue.CharacterAt(1)->Name};
+    EXPECT_EQ(shipped, (std::multiset<std::string>{"Kerro", "Tobble"}));
+    EXPECT_LE(catalogue.FindCharacter("Tobble"), 1) << "the shipped Tobble comes first";
+    EXPECT_GE(catalogue.FindCharacter("Mine"), 2);
+
+    // Nothing in any folder is the same as nothing in the program folder.
+    TCharacterCatalogue empty(std::vector<std::string>{(folder_ / "missing").string()});
+    EXPECT_FALSE(empty.LoadCharacters());
+    EXPECT_EQ(boxes_.Boxes.back().Text, NoCharacterMessage);
 }
 
 TEST_F(CharacterCatalogueTest, NoPackageEndsTheStartUpWithOneEmptyCharacter) {

@@ -140,7 +140,7 @@ TEST_F(MainFormTest, DeletingTheOnlyNoteLeavesNothingToToggle) {
     EXPECT_EQ(TrayIconHandle(), before);
 
     main.SaveAll();
-    EXPECT_TRUE(ReadNotes(main.ExecutablePath()).empty());
+    EXPECT_TRUE(ReadNotes(main.Files().SettingsBase).empty());
 }
 
 TEST_F(MainFormTest, ListedNoteRefusesToClose) {
@@ -191,8 +191,8 @@ TEST_F(MainFormTest, CharacterOutsideTheCatalogueDrawsAndSavesAsTheFirst) {
     main.SetNoteDefaults(TFont{}, clBlack, -1);
     main.SaveAll();
     const std::string first = main.CharacterAt(0)->Name;
-    EXPECT_EQ(ReadNotes(main.ExecutablePath())[0].Character, first);
-    EXPECT_EQ(ReadPreferences(main.ExecutablePath()).DefaultCharacter, first);
+    EXPECT_EQ(ReadNotes(main.Files().SettingsBase)[0].Character, first);
+    EXPECT_EQ(ReadPreferences(main.Files().SettingsBase).DefaultCharacter, first);
 }
 
 TEST_F(MainFormTest, StoredNotesComeBackInOrderWithTheirValues) {

@@ -5,13 +5,19 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <set>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -89,6 +95,14 @@ class Probe {
         }
     }
 
+    pid_t Pid() const { return pid_; }
+
+    // Ends the probe the way a crash would: no clean-up of its own runs.
+    void Kill() {
+        ::kill(pid_, SIGKILL);
+        Wait();
+    }
+
     void CloseInput() {
         if (input_ >= 0) {
             ::close(input_);
@@ -129,6 +143,65 @@ std::map<std::string, std::string> Snapshot(const fs::path& folder) {
             std::to_string(fs::last_write_time(entry.path()).time_since_epoch().count());
     }
     return files;
+}
+
+// The sockets in a folder.
+std::vector<fs::path> SocketsIn(const fs::path& folder) {
+    std::vector<fs::path> sockets;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.is_socket()) {
+            sockets.push_back(entry.path());
+        }
+    }
+    return sockets;
+}
+
+// The abstract-namespace names of the Unix sockets a process holds (from /proc).
+std::vector<std::string> AbstractSocketsOf(pid_t pid) {
+    std::set<std::string> inodes;
+    for (const auto& entry : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd")) {
+        std::error_code error;
+        std::string target = fs::read_symlink(entry.path(), error).string();
+        if (target.starts_with("socket:[")) {
+            inodes.insert(target.substr(8, target.size() - 9));
+        }
+    }
+    // Num RefCount Protocol Flags Type St Inode Path
+    std::vector<std::string> names;
+    std::ifstream table("/proc/net/unix");
+    std::string line;
+    std::getline(table, line);
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string skip, inode, path;
+        fields >> skip >> skip >> skip >> skip >> skip >> skip >> inode >> path;
+        if (inodes.count(inode) != 0 && path.starts_with("@")) {
+            names.push_back(path);
+        }
+    }
+    return names;
+}
+
+// Connects to (or, with `bind`, takes) the socket path as the given user, in a child process;
+// the errno of the attempt, 0 when it succeeded.
+int TrySocketAs(uid_t user, const std::string& path, bool bind) {
+    pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(user) != 0 || ::setuid(user) != 0) {
+            ::_exit(255);
+        }
+        int descriptor = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+        auto* generic = reinterpret_cast<sockaddr*>(&address);
+        int result = bind ? ::bind(descriptor, generic, sizeof address)
+                          : ::connect(descriptor, generic, sizeof address);
+        ::_exit(result == 0 ? 0 : errno);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 class SingleInstanceTest : public ::testing::Test {
@@ -224,6 +297,60 @@ TEST_F(SingleInstanceTest, OfTwoSimultaneousStartsOnlyOneRuns) {
     }
     EXPECT_EQ(running, 1);
     EXPECT_EQ(refused, 3);
+}
+
+TEST_F(SingleInstanceTest, TheRunningInstanceListensOnlyInTheUsersPrivateFolder) {
+    Probe probe(Install("a", "VLZozed"));
+    ASSERT_EQ(probe.ReadLine(), "running");
+    const fs::path folder = GlobalAtomFolder();
+    ASSERT_FALSE(folder.empty());
+    struct stat status {};
+    ASSERT_EQ(::stat(folder.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0700u);
+    EXPECT_EQ(status.st_uid, ::geteuid());
+    EXPECT_EQ(SocketsIn(folder).size(), 1u);
+    // The abstract namespace has no permissions: any local user could reach or take a name there.
+    EXPECT_EQ(AbstractSocketsOf(probe.Pid()), std::vector<std::string>{});
+}
+
+TEST_F(SingleInstanceTest, AnotherUserCanNeitherReachTheInstanceNorTakeItsName) {
+    Probe probe(Install("a", "VLZozed"));
+    ASSERT_EQ(probe.ReadLine(), "running");
+    const fs::path folder = GlobalAtomFolder();
+    const std::vector<fs::path> sockets = SocketsIn(folder);
+    ASSERT_EQ(sockets.size(), 1u);
+    const std::string socket = sockets.front().string();
+    if (::geteuid() != 0) {
+        // Only root can act as another user here; what keeps others out is the folder's mode.
+        struct stat status {};
+        ASSERT_EQ(::stat(folder.c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0077, 0u);
+        return;
+    }
+    // Let everybody through the runtime folder, so that only the instance's own folder stands
+    // in the way.
+    ::chmod(runtime_->Path().c_str(), 0711);
+    constexpr uid_t Nobody = 65534;
+    EXPECT_EQ(TrySocketAs(Nobody, socket, false), EACCES);
+    EXPECT_EQ(TrySocketAs(Nobody, socket + "-squatted", true), EACCES);
+    EXPECT_EQ(TrySocketAs(::geteuid(), socket, false), 0) << "the user reaches it";
+    ::chmod(runtime_->Path().c_str(), 0700);
+}
+
+TEST_F(SingleInstanceTest, WhatAKilledInstanceLeftBehindDoesNotStopTheNextStart) {
+    Probe crashed(Install("a", "VLZozed"));
+    ASSERT_EQ(crashed.ReadLine(), "running");
+    crashed.Kill();
+    ASSERT_EQ(SocketsIn(GlobalAtomFolder()).size(), 1u) << "the socket file stays after a crash";
+
+    Probe next(Install("a", "VLZozed"));
+    EXPECT_EQ(next.ReadLine(), "running");
+    Probe second(Install("a", "VLZozed"));
+    EXPECT_EQ(second.ReadLine(), "refused");
+    EXPECT_EQ(next.ReadLine(), "activated");
+    next.CloseInput();
+    EXPECT_EQ(next.Wait(), 0);
+    EXPECT_EQ(SocketsIn(GlobalAtomFolder()).size(), 0u) << "a clean end removes the socket";
 }
 
 }  // namespace

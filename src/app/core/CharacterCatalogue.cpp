@@ -19,26 +19,39 @@ std::string WithSeparator(std::string folder) {
 }  // namespace
 
 TCharacterCatalogue::TCharacterCatalogue(std::string programFolder)
-    : programFolder_(WithSeparator(std::move(programFolder))) {}
+    : TCharacterCatalogue(std::vector<std::string>{std::move(programFolder)}) {}
+
+TCharacterCatalogue::TCharacterCatalogue(std::vector<std::string> folders)
+    : folders_(std::move(folders)) {
+    for (std::string& folder : folders_) {
+        folder = WithSeparator(std::move(folder));
+    }
+}
 
 TCharacterCatalogue::~TCharacterCatalogue() = default;
 
 bool TCharacterCatalogue::LoadCharacters() {
-    std::vector<std::string> names;
-    // Every attribute is allowed: hidden packages count, and so does a folder named "x.vlf",
-    // which then fails to load like any unreadable package.
-    SearchFiles(programFolder_ + "*.vlf", faAnyFile, names);
-    if (names.empty()) {
+    std::vector<std::string> paths;
+    for (const std::string& folder : folders_) {
+        std::vector<std::string> names;
+        // Every attribute is allowed: hidden packages count, and so does a folder named "x.vlf",
+        // which then fails to load like any unreadable package.
+        SearchFiles(folder + "*.vlf", faAnyFile, names);
+        for (const std::string& name : names) {
+            paths.push_back(folder + name);
+        }
+    }
+    if (paths.empty()) {
         FailStartUp();
         return false;
     }
-    for (const std::string& name : names) {
+    for (const std::string& path : paths) {
         auto character = std::make_unique<TSprite>();
         try {
-            character->LoadFromFile(programFolder_ + name);
+            character->LoadFromFile(path);
         } catch (const std::exception& error) {
-            ShowMessageBox(WithFullStop(error.what()) + "\n" + programFolder_ + name,
-                           ApplicationTitle, MB_OK | MB_ICONERROR);
+            ShowMessageBox(WithFullStop(error.what()) + "\n" + path, ApplicationTitle,
+                           MB_OK | MB_ICONERROR);
             Characters.clear();
             FailStartUp();
             return false;

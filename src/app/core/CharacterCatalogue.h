@@ -1,7 +1,7 @@
 #pragma once
-// The character catalogue: every character package ("*.vlf") of the program folder, loaded once
-// at start-up and kept in the order the file system lists them. In memory a character is known
-// by its index here; in the note and preferences files by its name.
+// The character catalogue: every character package ("*.vlf") of the character folders, loaded
+// once at start-up, folder by folder, each in the order the file system lists it. In memory a
+// character is known by its index here; in the note and preferences files by its name.
 
 #include <cstdint>
 #include <memory>
@@ -17,6 +17,8 @@ class TCharacterCatalogue {
   public:
     // `programFolder`: the folder of the executable, where the packages lie.
     explicit TCharacterCatalogue(std::string programFolder);
+    // The folders in the order they are searched; a missing folder holds no package.
+    explicit TCharacterCatalogue(std::vector<std::string> folders);
     ~TCharacterCatalogue();
     TCharacterCatalogue(const TCharacterCatalogue&) = delete;
     TCharacterCatalogue& operator=(const TCharacterCatalogue&) = delete;
@@ -39,7 +41,7 @@ class TCharacterCatalogue {
   private:
     void FailStartUp();
 
-    std::string programFolder_;
+    std::vector<std::string> folders_;
     std::vector<std::unique_ptr<TSprite>> Characters;
     bool loaded_ = false;
 };
