@@ -1,7 +1,11 @@
 #pragma once
-// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+// A fresh folder of its own for each test, under the system's temporary folder (or a given root),
+// removed with everything in it at the end, also where the test took permissions away.
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -13,14 +17,15 @@ class TemporaryFolder {
     explicit TemporaryFolder(const std::filesystem::path& root) {
         std::string pattern = (root / "vlz-test-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) {
+            std::fprintf(stderr, "cannot make a temporary folder in %s: %s\n", root.c_str(),
+                         std::strerror(errno));
             std::abort();
         }
         path_ = pattern;
     }
     ~TemporaryFolder() {
+        MakeRemovable(path_);
         std::error_code ignored;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
         std::filesystem::remove_all(path_, ignored);
     }
     TemporaryFolder(const TemporaryFolder&) = delete;
@@ -31,6 +36,21 @@ class TemporaryFolder {
     std::string operator/(const std::string& name) const { return (path_ / name).string(); }
 
   private:
+    // Gives the owner back every folder a test locked, so that nothing stays behind; links are
+    // not followed out of the folder.
+    static void MakeRemovable(const std::filesystem::path& path) {
+        std::error_code error;
+        if (!std::filesystem::is_directory(std::filesystem::symlink_status(path, error))) {
+            return;
+        }
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, error);
+        for (std::filesystem::directory_iterator entry(path, error), end; !error && entry != end;
+             entry.increment(error)) {
+            MakeRemovable(entry->path());
+        }
+    }
+
     std::filesystem::path path_;
 };
 
