@@ -5,8 +5,9 @@
 #include <filesystem>
 
 #include "characters/BmpBuilder.h"
-#include "characters/MessageBoxRecorder.h"
+#include "doubles/ScriptedMessageBoxes.h"
 #include "platform/Stream.h"
+#include "support/TemporaryFolder.h"
 
 namespace vlz {
 namespace {
@@ -16,15 +17,6 @@ using namespace vlz::testing;
 
 class CharacterCatalogueTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("vlz_catalogue_" + std::to_string(::getpid()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     void AddPackage(const std::string& file, const std::string& name) {
         AddFile(file,
                 MakeCharacterPackage(Description(name, 1, 1, 1), MakeBmp(1, 1, 24, {0xFF00FF})));
@@ -42,8 +34,9 @@ class CharacterCatalogueTest : public ::testing::Test {
         return names;
     }
 
-    MessageBoxRecorder boxes_;
-    fs::path folder_;
+    testing::ScriptedMessageBoxes boxes_;
+    testing::TemporaryFolder temporary_;
+    const fs::path folder_ = temporary_.Path();
 };
 
 TEST_F(CharacterCatalogueTest, KeepsTheFileSystemOrderAndLooksNamesUpExactly) {
@@ -123,7 +116,7 @@ TEST_F(CharacterCatalogueTest, UnreadablePackageEndsTheStartUpAndNamesIt) {
     EXPECT_FALSE(catalogue.LoadCharacters());
     EXPECT_FALSE(catalogue.Loaded());
     ASSERT_GE(boxes_.Boxes.size(), 2u);
-    const RecordedMessageBox& failure = boxes_.Boxes[boxes_.Boxes.size() - 2];
+    const testing::RecordedBox& failure = boxes_.Boxes[boxes_.Boxes.size() - 2];
     EXPECT_EQ(failure.Text, "ファイル読み込みエラー.\n" + (folder_ / "folder.vlf").string());
     EXPECT_EQ(failure.Caption, "Velloric付箋");
     EXPECT_EQ(boxes_.Boxes.back().Text, NoCharacterMessage);

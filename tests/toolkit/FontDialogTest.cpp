@@ -11,27 +11,13 @@
 #include <QListWidget>
 #include <QTimer>
 
-#include "platform/MessageBox.h"
+#include "doubles/ScriptedMessageBoxes.h"
 #include "support/QtApplication.h"
 #include "toolkit/ColorDialog.h"
 #include "toolkit/FontMapping.h"
 
 namespace vlz {
 namespace {
-
-class RecordingBoxes : public MessageBoxHook {
-  public:
-    RecordingBoxes() { previous_ = InstallMessageBoxHook(this); }
-    ~RecordingBoxes() override { InstallMessageBoxHook(previous_); }
-    int Show(std::string_view text, std::string_view, unsigned, MessageBoxOwner) override {
-        Texts.emplace_back(text);
-        return IDOK;
-    }
-    std::vector<std::string> Texts;
-
-  private:
-    MessageBoxHook* previous_ = nullptr;
-};
 
 // Runs `action` on the modal dialog as soon as it is up.
 template <class Dialog>
@@ -110,7 +96,7 @@ TEST_F(FontDialog, ExecuteKeepsTheChoiceOnlyOnOk) {
 }
 
 TEST_F(FontDialog, RefusesASizeThatIsNotAPositiveNumber) {
-    RecordingBoxes boxes;
+    testing::ScriptedMessageBoxes boxes;
     TFontDialog dialog;
     dialog.Font = MemoFont();
     WhenShown<TFontDialogWindow>([](TFontDialogWindow& window) {
@@ -124,7 +110,7 @@ TEST_F(FontDialog, RefusesASizeThatIsNotAPositiveNumber) {
     });
     EXPECT_TRUE(dialog.Execute());
     EXPECT_EQ(dialog.Font.Size, 11);
-    EXPECT_EQ(boxes.Texts.size(), 3u);
+    EXPECT_EQ(boxes.Boxes.size(), 3u);
 }
 
 TEST_F(FontDialog, ColourDialogShowsTheWorkingColourAndKeepsItOnCancel) {
