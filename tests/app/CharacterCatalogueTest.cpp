@@ -25,15 +25,6 @@ class CharacterCatalogueTest : public ::testing::Test {
         TFileStream stream((folder_ / file).string(), TFileStream::Mode::Create);
         stream.WriteBuffer(bytes.data(), bytes.size());
     }
-    // The package files in the order the file system lists them.
-    std::vector<std::string> ListedOrder() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder_)) {
-            names.push_back(entry.path().filename().string());
-        }
-        return names;
-    }
-
     testing::ScriptedMessageBoxes boxes_;
     testing::TemporaryFolder temporary_;
     const fs::path folder_ = temporary_.Path();
@@ -56,7 +47,7 @@ TEST_F(CharacterCatalogueTest, KeepsTheFileSystemOrderAndLooksNamesUpExactly) {
     std::map<std::string, std::string> names{
         {"c.vlf", "Crow"}, {"a.vlf", "Ant"}, {"b.vlf", "Bee"}, {".hidden.vlf", "Hidden"}};
     std::vector<std::string> expected;
-    for (const std::string& file : ListedOrder()) {
+    for (const std::string& file : temporary_.ListedNames()) {
         if (names.count(file) != 0) {
             expected.push_back(names[file]);
         }

@@ -29,15 +29,6 @@ class FileSearchTest : public ::testing::Test {
         std::sort(names.begin(), names.end());
         return names;
     }
-    // The order in which the file system lists the folder, which the search must keep.
-    std::vector<std::string> DirectoryOrder() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder_)) {
-            names.push_back(entry.path().filename().string());
-        }
-        return names;
-    }
-
     testing::TemporaryFolder temporary_;
     const fs::path folder_ = temporary_.Path();
 };
@@ -49,7 +40,7 @@ TEST_F(FileSearchTest, KeepsTheFileSystemOrderAndAppends) {
     std::vector<std::string> names{"already"};
     SearchFiles(Pattern("*.vlf"), faAnyFile, names);
     std::vector<std::string> expected{"already"};
-    for (const std::string& name : DirectoryOrder()) {
+    for (const std::string& name : temporary_.ListedNames()) {
         expected.push_back(name);
     }
     EXPECT_EQ(names, expected);

@@ -1,10 +1,10 @@
 #pragma once
-// Running the event loop in widget tests: for a while, until something holds, and inside a
-// scripted message box the way a real box runs it.
+// Running the event loop in widget tests: for a while, until something holds, in a modal dialog,
+// and inside a scripted message box the way a real box runs it.
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
@@ -36,6 +36,17 @@ bool WaitFor(Condition condition, int milliseconds = 3000) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     return true;
+}
+
+// Runs `action` on the window that is modal once the event loop comes round: for a test that
+// opens a modal dialog and waits in its loop.
+template <class Window>
+void WhenShown(std::function<void(Window&)> action) {
+    QTimer::singleShot(0, [action = std::move(action)] {
+        auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+        ASSERT_NE(window, nullptr);
+        action(*window);
+    });
 }
 
 // A nested event loop with the flags of a modal dialog's own, as a real message box runs it,

@@ -2,12 +2,14 @@
 // A fresh folder of its own for each test, under the system's temporary folder (or a given root),
 // removed with everything in it at the end, also where the test took permissions away.
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace vlz::testing {
 
@@ -34,6 +36,22 @@ class TemporaryFolder {
     const std::filesystem::path& Path() const { return path_; }
     // A path inside the folder, as a string.
     std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+    // The names of what the folder holds, in the order the file system lists them.
+    std::vector<std::string> ListedNames() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+            names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+
+    // The same names, sorted.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names = ListedNames();
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
   private:
     // Gives the owner back every folder a test locked, so that nothing stays behind; links are

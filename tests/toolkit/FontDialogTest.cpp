@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "doubles/ScriptedMessageBoxes.h"
+#include "support/EventLoop.h"
 #include "support/QtApplication.h"
 #include "toolkit/ColorDialog.h"
 #include "toolkit/FontMapping.h"
@@ -19,15 +20,7 @@
 namespace vlz {
 namespace {
 
-// Runs `action` on the modal dialog as soon as it is up.
-template <class Dialog>
-void WhenShown(std::function<void(Dialog&)> action) {
-    QTimer::singleShot(0, [action] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        action(*dialog);
-    });
-}
+using testing::WhenShown;
 
 TFont MemoFont() {
     TFont font;
