@@ -516,43 +516,51 @@ class VirtualDesktop:
         """Sends key presses, in xdotool's names ("Escape", "ctrl+s")."""
         self.xdotool("key", *keys)
 
-    def drag_window(self, window, grip, offset, steps=10, timeout=10):
+    def drag_window(self, window, grip, offset, steps=10, timeout=10, attempts=3):
         """Drags a window by the point `grip` (root coordinates) with the left button, by `offset`,
         in steps. The first step starts the drag: a program that hands it to the window manager's
         move loop does so at the pointer's place then, and the window follows the pointer from
-        there on; each further step waits until it has. Returns the window at its new place."""
+        there on; each further step waits until it has. Returns the window at its new place.
+
+        Qt cancels the window manager's move when a motion reaches the program before the window
+        manager has taken the pointer, which a quick pointer on a busy machine can bring about;
+        the window then stays where it was, and the drag is made again, as a user would."""
+        for attempt in range(attempts):
+            if self._drag_once(window, grip, offset, steps, timeout):
+                return self.window(window.id)
+        raise DesktopError(f"{window} did not follow the pointer in {attempts} drags")
+
+    def _drag_once(self, window, grip, offset, steps, timeout):
         start_x, start_y = grip
         dx, dy = offset
+        pointers = [(start_x + dx * step // steps, start_y + dy * step // steps)
+                    for step in range(1, steps + 1)]
         self.press(start_x, start_y, button=1)
         try:
-            pointers = [(start_x + dx * step // steps, start_y + dy * step // steps)
-                        for step in range(1, steps + 1)]
             self.move_mouse(*pointers[0])
             anchor = self.window(window.id)
-            for pointer in pointers[1:]:
+            for index, pointer in enumerate(pointers[1:]):
                 self.move_mouse(*pointer)
                 expected = (anchor.x + pointer[0] - pointers[0][0],
                             anchor.y + pointer[1] - pointers[0][1])
-                self._wait_until_at(window, expected, pointer, timeout)
+                # The first step of the move shows whether the window manager has the drag.
+                if not self._wait_until_at(window, expected, timeout if index else 2):
+                    if index:
+                        raise DesktopError(f"{self.window(window.id)} stopped following the "
+                                           f"pointer short of {expected}")
+                    return False
         finally:
             self.release(button=1)
-        return self.window(window.id)
+        return True
 
-    def _wait_until_at(self, window, expected, pointer, timeout):
+    def _wait_until_at(self, window, expected, timeout):
         deadline = time.monotonic() + timeout
-        nudged = time.monotonic()
         while True:
             current = self.window(window.id)
             if (current.x, current.y) == expected:
-                return
+                return True
             if time.monotonic() >= deadline:
-                raise DesktopError(f"{current} did not follow the pointer to {expected}")
-            if time.monotonic() - nudged > 0.25:
-                # Moves made before the window manager took the pointer went to the program;
-                # move once more, as a user would whose window lags behind.
-                self.xdotool("mousemove", "--sync", pointer[0] + 1, pointer[1])
-                self.xdotool("mousemove", "--sync", *pointer)
-                nudged = time.monotonic()
+                return False
             time.sleep(0.02)
 
     def screenshot(self, path):
