@@ -49,6 +49,9 @@ DOUBLE_CLICK_TIME = 0.4
 # ours are not taken at the same moment.
 CLICK_MARGIN = 0.15
 
+LEAK_SUPPRESSIONS = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
+                                 "lsan.supp")
+
 # The first line of a report of AddressSanitizer, LeakSanitizer or UndefinedBehaviorSanitizer.
 SANITIZER_REPORT = re.compile(r"ERROR: \w+Sanitizer|SUMMARY: \w+Sanitizer|: runtime error: ")
 
@@ -223,6 +226,9 @@ class VirtualDesktop:
         for name in ("WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XAUTHORITY"):
             env.pop(name, None)
         env.setdefault("XDG_RUNTIME_DIR", self.log_dir)
+        # A sanitizer build reports leaks at exit; those of the desktop's own libraries are known.
+        env.setdefault("LSAN_OPTIONS", f"suppressions={LEAK_SUPPRESSIONS}:print_suppressions=0")
+        env.setdefault("UBSAN_OPTIONS", "print_stacktrace=1")
         if extra:
             env.update(extra)
         return env
@@ -345,9 +351,8 @@ class VirtualDesktop:
     def is_top_level(self, window_id):
         """Whether the window is a child of the root (not docked in the tray, say)."""
         result = self._query(["xwininfo", "-children", "-id", str(window_id)], check=False)
-        return "Parent window id: 0x" in result.stdout.decode() and \
-            "(the root window)" in result.stdout.decode().split("Parent window id:", 1)[1] \
-            .splitlines()[0]
+        parent = re.search(r"Parent window id: 0x[0-9a-fA-F]+ (.*)", result.stdout.decode())
+        return bool(parent) and "(the root window)" in parent.group(1)
 
     def popup_menus(self, class_name):
         """The shown popup menus (drop-down lists included) of the program with this class: its
