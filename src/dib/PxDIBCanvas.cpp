@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "dib/PxDIBError.h"
-#include "platform/SharedMemory.h"
 
 namespace vlz {
 
@@ -17,19 +16,18 @@ TPxDIBCanvas::TPxDIBCanvas(TPxDIB* dib) {
         const TPxDIBInfos& infos = dib->FInternalDIB->DIBInfos;
         const BITMAPINFOHEADER& header = infos.Header;
         int bits = header.biBitCount;
-        bool drawable =
-            header.biCompression == BI_RGB && (bits == 1 || bits == 4 || bits == 8 || bits == 24) &&
-            infos.MappingHandle != NoMapping &&
-            SectionSize(infos.MappingHandle) >= static_cast<std::size_t>(infos.ImageSize);
-        std::uint8_t* view = drawable ? MapSection(infos.MappingHandle) : nullptr;
-        if (view == nullptr) {
+        bool drawable = header.biCompression == BI_RGB &&
+                        (bits == 1 || bits == 4 || bits == 8 || bits == 24) &&
+                        infos.MappingHandle != NoMapping;
+        if (drawable) {
+            FView = MapSection(infos.MappingHandle);
+        }
+        if (FView.Data == nullptr || FView.Size < static_cast<std::size_t>(infos.ImageSize)) {
             throw EOutOfResources("TPxDIBCanvas.Create: Cannot Create Memory DC");
         }
-        FMapping = infos.MappingHandle;
-        FBits = view;
         FSectionHeader = header;
         std::copy(infos.Colors, infos.Colors + 256, FSectionColors);
-        SetHandle({&FSectionHeader, FSectionColors, FBits});
+        SetHandle({&FSectionHeader, FSectionColors, FView.Data});
     } catch (...) {
         Close();
         throw;
@@ -42,10 +40,8 @@ TPxDIBCanvas::~TPxDIBCanvas() {
 
 void TPxDIBCanvas::Close() {
     SetHandle({});
-    if (FBits != nullptr) {
-        UnmapSection(FMapping, FBits);
-        FBits = nullptr;
-    }
+    // The view alone: the image's store may have been replaced, and its section closed, since.
+    UnmapSection(FView);
     if (FDIB != nullptr) {
         FDIB->CheckPaletteChanged();
         FDIB->SetModified(true);
