@@ -4,6 +4,7 @@
 
 #include "dib/PxDIBError.h"
 #include "dib/PxDIBHeader.h"
+#include "dib/PxHeldPalettes.h"
 #include "platform/Exception.h"
 
 namespace vlz {
@@ -63,12 +64,12 @@ void TPxInternalDIB::CreateDIB(std::int32_t width, std::int32_t height, std::int
 void TPxInternalDIB::FreeDIB() {
     FreeMemory(DIBInfos.MappingHandle, DIBInfos.Bits, UseFileMapping);
     DIBInfos.ImageSize = 0;
-    DeletePalette(Palette);
+    DeleteHeldPalette(Palette);
     Palette = nullptr;
 }
 
 void TPxInternalDIB::InvalidatePalette() {
-    DeletePalette(Palette);
+    DeleteHeldPalette(Palette);
     Palette = nullptr;
     PaletteChanged = true;
 }
