@@ -121,16 +121,8 @@ void TPxInternalDIB::Commit(const TPxDIBInfos& infos) {
 }
 
 std::int32_t ColorCountOf(std::int32_t bitCount) {
-    switch (bitCount) {
-        case 1:
-            return 2;
-        case 4:
-            return 16;
-        case 8:
-            return 256;
-        default:
-            return 0;
-    }
+    // A negative count, seen unsigned, is none of the three either.
+    return static_cast<std::int32_t>(FullColorTableSize(static_cast<std::uint32_t>(bitCount)));
 }
 
 std::int32_t MaskShiftOf(std::uint32_t mask) {
