@@ -129,6 +129,10 @@ def main():
         write('clipboard', name.replace('.bmp', '.dib'), data[14:])
     for name, data in malformed():
         write('malformed', name, data)
+    # Samples that once broke a reader of the stream seeds are seeds themselves.
+    broken = dict(malformed())
+    for name in ['width-times-height-overflow.bmp']:
+        write('stream', name, broken[name])
     write('rle8', 'runs-and-literals', rle_seed(13, 7, bytes(
         [4, 7, 0, 0, 0, 3, 1, 2, 3, 0, 0, 2, 2, 1, 3, 9, 0, 0, 13, 5, 0, 1])))
     write('rle8', 'example-4x2', rle_seed(4, 2, bytes([4, 7, 0, 0, 2, 9, 0, 1])))
