@@ -134,4 +134,37 @@ std::optional<std::uint64_t> PackedDibPixelOffset(const std::uint8_t* data, std:
     return InfoHeaderPartSize(headerSize, header);
 }
 
+std::vector<std::uint8_t> BmpFileOfPackedDib(const std::uint8_t* dib, std::size_t size) {
+    BITMAPFILEHEADER fileHeader;
+    fileHeader.bfType = BitmapFileType;
+    fileHeader.bfSize = static_cast<std::uint32_t>(BitmapFileHeaderSize + size);
+    fileHeader.bfOffBits = static_cast<std::uint32_t>(BitmapFileHeaderSize +
+                                                      PackedDibPixelOffset(dib, size).value_or(0));
+    std::vector<std::uint8_t> file;
+    file.reserve(BitmapFileHeaderSize + size);
+    TLittleEndianWriter writer(file);
+    WriteFileHeader(writer, fileHeader);
+    file.insert(file.end(), dib, dib + size);
+    return file;
+}
+
+std::optional<std::vector<std::uint8_t>> PackedDibOfBmpFile(const std::uint8_t* file,
+                                                            std::size_t size) {
+    TLittleEndianReader reader(file, size);
+    const BITMAPFILEHEADER fileHeader = ReadFileHeader(reader);
+    if (size < BitmapFileHeaderSize + BitmapCoreHeaderSize || fileHeader.bfType != BitmapFileType) {
+        return std::nullopt;
+    }
+    const std::uint8_t* dib = file + BitmapFileHeaderSize;
+    const std::size_t dibSize = size - BitmapFileHeaderSize;
+    const std::optional<std::uint64_t> pixels = PackedDibPixelOffset(dib, dibSize);
+    if (pixels && fileHeader.bfOffBits > BitmapFileHeaderSize + *pixels &&
+        fileHeader.bfOffBits <= size) {
+        std::vector<std::uint8_t> packed(dib, dib + *pixels);
+        packed.insert(packed.end(), file + fileHeader.bfOffBits, file + size);
+        return packed;
+    }
+    return std::vector<std::uint8_t>(dib, dib + dibSize);
+}
+
 }  // namespace vlz

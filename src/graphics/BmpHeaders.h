@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "graphics/BitmapInfo.h"
 #include "platform/LittleEndian.h"
@@ -52,5 +53,13 @@ std::uint64_t CoreHeaderPartSize(const BITMAPCOREHEADER& header);
 // The same, read from the first bytes of a packed DIB of any header version; nothing when the
 // bytes are too few for the header's fields or the size field names no known kind of header.
 std::optional<std::uint64_t> PackedDibPixelOffset(const std::uint8_t* data, std::size_t size);
+
+// A packed DIB with a BMP file header in front, its bfOffBits at the pixels (right behind the
+// file header when the packed DIB is too short to tell).
+std::vector<std::uint8_t> BmpFileOfPackedDib(const std::uint8_t* dib, std::size_t size);
+// The packed DIB of a BMP file: the file without its file header and without any gap between the
+// colour table and the pixels. Nothing when the bytes are no BMP file.
+std::optional<std::vector<std::uint8_t>> PackedDibOfBmpFile(const std::uint8_t* file,
+                                                            std::size_t size);
 
 }  // namespace vlz
