@@ -114,13 +114,22 @@ void StretchRle(const TDibSurface& target, TRleCodeReader codes, int bitCount, i
             }
             int row = lineRows[nextRow].second;
             ReadRow(target, row, firstColumn, count, targetRow.data());
-            for (int index = 0; index < count; ++index) {
-                if (written[static_cast<std::size_t>(index)] != 0) {
-                    std::uint32_t& pixel = targetRow[static_cast<std::size_t>(index)];
-                    CombineRow(combine.Code, combine.Pattern,
-                               &values[static_cast<std::size_t>(index)], &pixel, 1);
-                    pixel &= combine.Mask;
+            // Each stretch of written pixels is combined in one go.
+            for (std::size_t start = 0; start < written.size();) {
+                if (written[start] == 0) {
+                    ++start;
+                    continue;
                 }
+                std::size_t end = start + 1;
+                while (end < written.size() && written[end] != 0) {
+                    ++end;
+                }
+                CombineRow(combine.Code, combine.Pattern, &values[start], &targetRow[start],
+                           static_cast<int>(end - start));
+                for (std::size_t index = start; index < end; ++index) {
+                    targetRow[index] &= combine.Mask;
+                }
+                start = end;
             }
             WriteRow(target, row, firstColumn, count, targetRow.data());
         }
@@ -135,22 +144,19 @@ void StretchRle(const TDibSurface& target, TRleCodeReader codes, int bitCount, i
         shown = nextRow < lineRows.size() && lineRows[nextRow].first == line;
         taker = 0;
     };
-    // Pixels x to x + length - 1 of the line; pixelAt(k) gives the k-th of them.
-    auto put = [&](std::int64_t length, auto pixelAt) {
-        if (shown) {
-            while (taker < takers.size() && takers[taker].first < x) {
-                ++taker;
-            }
-            for (; taker < takers.size() && takers[taker].first < x + length; ++taker) {
-                auto index = static_cast<std::size_t>(takers[taker].second);
-                values[index] = translate(pixelAt(takers[taker].first - x));
-                written[index] = 1;
-                anyWritten = true;
-            }
+    // Pixels x to x + length - 1 of a shown line; valueAt(k) gives the k-th, translated.
+    auto put = [&](std::int64_t length, auto valueAt) {
+        while (taker < takers.size() && takers[taker].first < x) {
+            ++taker;
         }
-        x += length;
+        for (; taker < takers.size() && takers[taker].first < x + length; ++taker) {
+            auto index = static_cast<std::size_t>(takers[taker].second);
+            values[index] = valueAt(takers[taker].first - x);
+            written[index] = 1;
+            anyWritten = true;
+        }
     };
-    auto nibble = [](std::uint8_t byte, std::int64_t k) {
+    auto nibble = [](std::uint8_t byte, std::int64_t k) -> std::uint32_t {
         return (k & 1) != 0 ? byte & 0x0F : byte >> 4;
     };
 
@@ -158,18 +164,28 @@ void StretchRle(const TDibSurface& target, TRleCodeReader codes, int bitCount, i
         const TRleCode code = codes.Next();
         switch (code.Kind) {
             case TRleCodeKind::Run:
-                put(code.Count, [&](std::int64_t k) -> std::uint32_t {
-                    return bitCount == 8 ? code.Value : nibble(code.Value, k);
-                });
+                if (shown) {
+                    // One or two values for the whole run, translated once.
+                    const std::uint32_t high =
+                        translate(bitCount == 8 ? code.Value : nibble(code.Value, 0));
+                    const std::uint32_t low =
+                        bitCount == 8 ? high : translate(nibble(code.Value, 1));
+                    put(code.Count, [&](std::int64_t k) { return (k & 1) != 0 ? low : high; });
+                }
+                x += code.Count;
                 break;
             case TRleCodeKind::Absolute:
                 if (code.Pixels == nullptr) {
                     endLine(line);
                     return;
                 }
-                put(code.Count, [&](std::int64_t k) -> std::uint32_t {
-                    return bitCount == 8 ? code.Pixels[k] : nibble(code.Pixels[k >> 1], k);
-                });
+                if (shown) {
+                    put(code.Count, [&](std::int64_t k) {
+                        return translate(bitCount == 8 ? code.Pixels[k]
+                                                       : nibble(code.Pixels[k >> 1], k));
+                    });
+                }
+                x += code.Count;
                 break;
             case TRleCodeKind::EndOfLine:
                 x = 0;
