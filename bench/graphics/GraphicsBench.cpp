@@ -70,14 +70,21 @@ BENCHMARK(SpriteBaselineMemcpy);
 
 constexpr int LargeSide = 4096;
 
-// A 1:1 StretchDIBits of a bottom-up 4096 × 4096 24-bit image into a top-down bitmap.
-void StretchDIBitsOneToOne(benchmark::State& state) {
+BITMAPINFOHEADER BottomUpHeader(int width, int height, int bitCount,
+                                std::uint32_t compression = BI_RGB) {
     BITMAPINFOHEADER header;
     header.biSize = 40;
-    header.biWidth = LargeSide;
-    header.biHeight = LargeSide;
+    header.biWidth = width;
+    header.biHeight = height;
     header.biPlanes = 1;
-    header.biBitCount = 24;
+    header.biBitCount = static_cast<std::uint16_t>(bitCount);
+    header.biCompression = compression;
+    return header;
+}
+
+// A 1:1 StretchDIBits of a bottom-up 4096 × 4096 24-bit image into a top-down bitmap.
+void StretchDIBitsOneToOne(benchmark::State& state) {
+    BITMAPINFOHEADER header = BottomUpHeader(LargeSide, LargeSide, 24);
     std::vector<std::uint8_t> bits(static_cast<std::size_t>(DibStride(24, LargeSide)) * LargeSide,
                                    0x5A);
     TBitmap target(LargeSide, LargeSide);
@@ -131,13 +138,7 @@ std::vector<std::uint8_t> RleLines(int width, int height) {
 void StretchDIBitsRle8(benchmark::State& state) {
     constexpr int Width = 640, Height = 480;
     std::vector<std::uint8_t> codes = RleLines(Width, Height);
-    BITMAPINFOHEADER header;
-    header.biSize = 40;
-    header.biWidth = Width;
-    header.biHeight = Height;
-    header.biPlanes = 1;
-    header.biBitCount = 8;
-    header.biCompression = BI_RLE8;
+    BITMAPINFOHEADER header = BottomUpHeader(Width, Height, 8, BI_RLE8);
     header.biSizeImage = static_cast<std::uint32_t>(codes.size());
     std::vector<RGBQUAD> colors(256);
     for (int i = 0; i < 256; ++i) {
