@@ -84,7 +84,7 @@ function(vlz_fuzzer name)
   endif()
   add_executable(${name} ${arg_SOURCES})
   target_link_libraries(${name} PRIVATE ${arg_DEPENDS})
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   vlz_warnings(${name})
 
