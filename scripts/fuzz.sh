@@ -4,10 +4,11 @@
 # seeds and what earlier runs kept in tests/data/fuzz/<target>/. Then prints, per target, the
 # executions per second, the coverage (libFuzzer's cov: edges, ft: features) and what it found.
 #
-#   scripts/fuzz.sh [seconds] [--merge] [target...]
+#   scripts/fuzz.sh [seconds] [--merge | --merge-only] [target...]
 #
-# --merge  minimises the run's corpus with libFuzzer's -merge=1 into tests/data/fuzz/<target>/:
-#          afterwards that folder holds just the inputs that reach something the seeds do not.
+# --merge       minimises the run's corpus with libFuzzer's -merge=1 into tests/data/fuzz/<target>/:
+#               afterwards that folder holds just the inputs that reach something the seeds do not.
+# --merge-only  does that for the corpora the last runs left, without fuzzing again.
 # FUZZ_JOBS sets how many targets run at once (default 2).
 #
 # Each run's log, corpus and any crashing input are in build-fuzz/fuzz-runs/<target>/; the
@@ -17,12 +18,17 @@ cd "$(dirname "$0")/.."
 
 seconds=600
 merge=false
+fuzz_again=true
 targets=()
 for argument in "$@"; do
   case "$argument" in
     --merge) merge=true ;;
+    --merge-only)
+      merge=true
+      fuzz_again=false
+      ;;
     -h | --help)
-      sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'
+      sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'
       exit 0
       ;;
     *[!0-9]*) targets+=("$argument") ;;
@@ -102,17 +108,19 @@ minimise() {
   cp -r "$merged/." "$corpus/"
 }
 
-echo "Fuzzing ${#targets[@]} targets for $seconds s each, $jobs at a time (load: $(cut -d' ' -f1-3 /proc/loadavg))"
-running=0
-for target in "${targets[@]}"; do
-  if [ "$running" -ge "$jobs" ]; then
-    wait -n
-    running=$((running - 1))
-  fi
-  fuzz "$target" &
-  running=$((running + 1))
-done
-wait
+if $fuzz_again; then
+  echo "Fuzzing ${#targets[@]} targets for $seconds s each, $jobs at a time (load: $(cut -d' ' -f1-3 /proc/loadavg))"
+  running=0
+  for target in "${targets[@]}"; do
+    if [ "$running" -ge "$jobs" ]; then
+      wait -n
+      running=$((running - 1))
+    fi
+    fuzz "$target" &
+    running=$((running + 1))
+  done
+  wait
+fi
 
 status=0
 {
