@@ -14,7 +14,9 @@ if(VLZ_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "The fuzz build needs clang (CXX=clang++)")
   endif()
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g -O1)
+  # Undefined behaviour stops the run and keeps its input, as an overflow does.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
+                      -fno-omit-frame-pointer -g -O1)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
