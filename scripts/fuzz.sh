@@ -150,6 +150,6 @@ if $merge; then
   for target in "${targets[@]}"; do
     minimise "$target" || status=1
   done
-  du -sh "tests/data/fuzz" 2>/dev/null
+  du -sh --apparent-size "tests/data/fuzz" 2>/dev/null
 fi
 exit $status
