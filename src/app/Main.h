@@ -32,6 +32,7 @@ class TConfigForm;
 class TSprite;
 class TTimer;
 class TTrayIcon;
+class TrayHostMenu;
 class TVLZozedAboutForm;
 class TZozedForm;
 class TZozedPropForm;
@@ -49,6 +50,10 @@ class TMainForm : public TForm, public TDialogController, public TNoteHost {
     // there are none.
     void SetDialogs(TConfigForm* configForm, TZozedPropForm* zozedPropForm,
                     TVLZozedAboutForm* aboutForm);
+
+    // Where the desktop's tray takes the menu it opens by itself; nullptr for a tray that leaves
+    // every button to the program.
+    void SetTrayHostMenu(TrayHostMenu* host);
 
     // The character catalogue.
     void LoadCharacters();
@@ -111,6 +116,7 @@ class TMainForm : public TForm, public TDialogController, public TNoteHost {
   private:
     TZozedForm* CreateNote();
     void ActivateLastActive();
+    void ApplyHostMenu();
 
     // Components.
     TIcon FShowIconImage;  // the tray icon while the notes are shown
@@ -142,6 +148,7 @@ class TMainForm : public TForm, public TDialogController, public TNoteHost {
 
     TFileLocations FFiles;
     QPointer<QWidget> FLastActive;
+    TrayHostMenu* FTrayHostMenu = nullptr;
 };
 
 }  // namespace vlz

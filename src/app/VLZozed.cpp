@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
     TInstalledHook<ClipboardHook> clipboardInstalled(InstallClipboardHook, &clipboard);
 
     auto mainForm = std::make_unique<TMainForm>(files);
+    mainForm->SetTrayHostMenu(&shell);
     application.SetMainForm(mainForm.get());
     mainForm->RunCreate();
     auto configForm = CreateForm<TConfigForm>(*mainForm, autostart);
