@@ -23,6 +23,7 @@ import dbus
 from desktop import DesktopError, read_lines
 
 ITEM = "org.kde.StatusNotifierItem"
+WATCHER = "org.kde.StatusNotifierWatcher"
 MENU = "com.canonical.dbusmenu"
 PROPERTIES = "org.freedesktop.DBus.Properties"
 WATCHER_PROGRAM = os.path.join(os.path.dirname(os.path.abspath(__file__)),
@@ -47,6 +48,11 @@ class SessionBus:
 
     def environment(self):
         return {"DBUS_SESSION_BUS_ADDRESS": self.address}
+
+    def wait_for_name(self, desktop, name, timeout=30):
+        """Waits until a program on the bus owns the name (a panel's watcher, say)."""
+        desktop.wait_until(lambda: self.connection().name_has_owner(name), timeout,
+                           f"nobody took {name} on the session bus")
 
     def connection(self):
         """A connection of the test's own, for calls to the programs on the bus."""
