@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
@@ -209,6 +210,13 @@ void TZozedForm::DragWindow(QWidget* Sender, Qt::MouseButton /*Button*/, Qt::Mou
 }
 
 bool TZozedForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == windowHandle()) {
+        // The window manager has placed the window once it shows on the screen.
+        if (event->type() == QEvent::Expose && windowHandle()->isExposed()) {
+            FBeingPlaced = false;
+        }
+        return TForm::eventFilter(watched, event);
+    }
     if (FDragSender.isNull() || watched != FDragSender.data()) {
         return TForm::eventFilter(watched, event);
     }
@@ -234,6 +242,8 @@ bool TZozedForm::eventFilter(QObject* watched, QEvent* event) {
     if ((global - FDragPressGlobal).manhattanLength() < QApplication::startDragDistance()) {
         return true;
     }
+    // The user moves the note, however soon after it came up.
+    FBeingPlaced = false;
     QWidget* sender = FDragSender.data();
     if (windowHandle() != nullptr && windowHandle()->startSystemMove()) {
         FDragSender.clear();
@@ -268,6 +278,11 @@ void TZozedForm::ZozedPropClick() {
 
 void TZozedForm::BeforeShow() {
     SetSkipTaskbar(*this);
+    FBeingPlaced = true;
+    if (QWindow* window = windowHandle()) {
+        window->removeEventFilter(this);
+        window->installEventFilter(this);
+    }
     KeepOnScreen();
 }
 
@@ -289,16 +304,19 @@ void TZozedForm::SetStoredPosition(int left, int top) {
     SetLeft(left);
     SetTop(top);
     FStoredPosition = QPoint(left, top);
-    FShownAt.reset();
 }
 
 QPoint TZozedForm::SavedPosition() const {
-    // A note shown elsewhere because its place lies off every screen keeps its place in the file
-    // until the user moves it.
-    if (FShownAt && pos() == *FShownAt) {
-        return FStoredPosition;
+    return FStoredPosition.value_or(pos());
+}
+
+void TZozedForm::moveEvent(QMoveEvent* event) {
+    TForm::moveEvent(event);
+    // Moves while the note is hidden or being placed are the program's or the window manager's;
+    // one after that is the user's, and the note's place is its own from then on.
+    if (isVisible() && !FBeingPlaced) {
+        FStoredPosition.reset();
     }
-    return pos();
 }
 
 void TZozedForm::KeepOnScreen() {
@@ -331,7 +349,6 @@ void TZozedForm::KeepOnScreen() {
     const int top =
         std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() - NoteHeight + 1));
     move(left, top);
-    FShownAt = QPoint(left, top);
 }
 
 }  // namespace vlz

@@ -19,6 +19,7 @@
 #include "platform/NotifyIcon.h"
 #include "support/QtApplication.h"
 #include "support/TemporaryFolder.h"
+#include "support/WindowExposed.h"
 #include "toolkit/Memo.h"
 #include "toolkit/ScriptedMessageBoxes.h"
 #include "toolkit/Timer.h"
@@ -248,7 +249,10 @@ TEST_F(MainFormTest, NoteStoredOffEveryScreenIsShownOnOneAndKeepsItsStoredPlace)
     EXPECT_TRUE(screen.intersects(note->frameGeometry()));
     EXPECT_EQ(note->SavedPosition(), QPoint(-50000, 40000));
 
-    note->move(note->pos() + QPoint(10, 10));  // the user moves it: the new place is saved
+    // Once it is on the screen the user moves it: the new place is saved.
+    ASSERT_TRUE(testing::WaitUntilExposed(*note));
+    EXPECT_EQ(note->SavedPosition(), QPoint(-50000, 40000));
+    note->move(note->pos() + QPoint(10, 10));
     EXPECT_EQ(note->SavedPosition(), note->pos());
 }
 

@@ -6,7 +6,9 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCursor>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTimer>
 #include <algorithm>
 #include <memory>
@@ -16,6 +18,7 @@
 #include "notes/ZozedProp.h"
 #include "support/FakeDialogHost.h"
 #include "support/QtApplication.h"
+#include "support/WindowExposed.h"
 #include "toolkit/Image.h"
 #include "toolkit/Memo.h"
 #include "toolkit/ScriptedMessageBoxes.h"
@@ -196,6 +199,52 @@ TEST_F(Zozed, PropertiesOpenTheHostsDialogOnThisNote) {
     note_->ZozedProp->trigger();
     EXPECT_TRUE(shown);
     EXPECT_FALSE(dialog.isVisible());
+}
+
+// Presses the left button on the frame picture and moves the pointer by `by`, as a drag does.
+void DragFrame(TZozedForm& note, QPoint by) {
+    const QPointF inside(85, 60);  // between the character box and the memo
+    const QPointF pointer(QCursor::pos());
+    QMouseEvent press(QEvent::MouseButtonPress, inside, pointer, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(note.FrameImage, &press);
+    QMouseEvent move(QEvent::MouseMove, inside + QPointF(by), pointer + QPointF(by), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(note.FrameImage, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, inside + QPointF(by), pointer + QPointF(by),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(note.FrameImage, &release);
+}
+
+TEST_F(Zozed, PlaceChosenByTheWindowManagerIsNeverSavedOnlyTheUsersMove) {
+    note_->SetStoredPosition(123, 234);
+    note_->Show();
+    // A window manager that places windows itself puts the note elsewhere as it comes up...
+    note_->move(32, 32);
+    ASSERT_TRUE(testing::WaitUntilExposed(*note_));
+    EXPECT_EQ(note_->SavedPosition(), QPoint(123, 234));
+    // ...and again when it is shown after hiding.
+    note_->Hide();
+    note_->Show();
+    note_->move(0, 0);
+    ASSERT_TRUE(testing::WaitUntilExposed(*note_));
+    EXPECT_EQ(note_->SavedPosition(), QPoint(123, 234));
+
+    // Dragged by the user, the note's place is its own, also after hiding and showing.
+    const QPoint before = note_->pos();
+    DragFrame(*note_, QPoint(40, 30));
+    EXPECT_EQ(note_->pos(), before + QPoint(40, 30));
+    EXPECT_EQ(note_->SavedPosition(), before + QPoint(40, 30));
+    note_->Hide();
+    note_->Show();
+    EXPECT_EQ(note_->SavedPosition(), note_->pos());
+}
+
+TEST_F(Zozed, DragAsSoonAsTheNoteComesUpIsTheUsers) {
+    note_->SetStoredPosition(123, 234);
+    note_->Show();
+    DragFrame(*note_, QPoint(-20, 25));
+    EXPECT_EQ(note_->SavedPosition(), QPoint(103, 259));
 }
 
 TEST_F(Zozed, HidingStopsTheAnimationAndShowingGoesOnFromTheSameFrame) {
