@@ -17,6 +17,8 @@ void PaintBitmap(QPainter& painter, int x, int y, const TBitmap& bitmap, const Q
     if (source.isEmpty()) {
         return;
     }
+    // On a scaled screen the pixel art is enlarged pixel for pixel, never smoothed.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (bitmap.PixelFormat() == TPixelFormat::pf24bit) {
         // Rows are top-down blue-green-red, which is QImage's BGR888 layout.
         const QImage view(bitmap.ScanLine(0), width, height,

@@ -23,6 +23,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from desktop import VirtualDesktop  # noqa: E402
 from notes_program import NotesProgram, read_ini  # noqa: E402
+from screen_picture import ScreenPicture, keep_screenshot  # noqa: E402
 from status_notifier import WATCHER, SessionBus  # noqa: E402
 
 PROGRAM_DIR = None
@@ -54,13 +55,6 @@ HIDDEN_ICON = (0xFF, 0xD9, 0xA6)
 ICON_SIZE = 16
 # The part of the screen the documentation's picture shows: panel, menu and note.
 DOCS_CROP = "600x200+0+0"
-
-
-def screen_pixels(desktop):
-    """The screen as (width, height, RGB bytes, row by row)."""
-    data = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"], check=True,
-                          capture_output=True, env=desktop.environment()).stdout
-    return desktop.width, desktop.height, data
 
 
 class XfcePanelTest(unittest.TestCase):
@@ -104,9 +98,7 @@ class XfcePanelTest(unittest.TestCase):
         """The middle of the program's icon in the panel, once the panel draws it in the colour,
         and only one of it: an item registered anew replaces the old one."""
         def drawn():
-            width, height, pixels = screen_pixels(self.desktop)
-            found = [(x, y) for y in range(min(height, 28)) for x in range(min(width, 200))
-                     if tuple(pixels[(y * width + x) * 3:(y * width + x) * 3 + 3]) == colour]
+            found = ScreenPicture(self.desktop).find(colour, 0, 0, 200, 28)
             if not found:
                 return None
             xs, ys = [x for x, _ in found], [y for _, y in found]
@@ -135,13 +127,6 @@ class XfcePanelTest(unittest.TestCase):
     def close_panel_menu(self):
         self.desktop.key("Escape")
         self.desktop.wait_until(lambda: not self.panel_menus(), 10, "the panel's menu stayed")
-
-    def keep_screenshot(self, name):
-        path = self.desktop.screenshot(os.path.join(self.desktop.log_dir, name))
-        target = os.environ.get("VLZ_SCREENSHOT_DIR")
-        if target:
-            subprocess.run(["convert", path, "-crop", DOCS_CROP, "+repage",
-                            os.path.join(target, name)], check=True)
 
     # ---- the test ----
 
@@ -178,7 +163,7 @@ class XfcePanelTest(unittest.TestCase):
         icon = self.wait_for_icon()
         self.desktop.click(*icon, button=3)
         self.wait_for_panel_menu()
-        self.keep_screenshot("tray-xfce-menu.png")
+        keep_screenshot(self.desktop, "tray-xfce-menu.png", DOCS_CROP)
         self.assertEqual(self.program.menus(), [])
         self.desktop.key("n")  # "新規付箋(_N)"
         self.program.wait_for_notes(2)
