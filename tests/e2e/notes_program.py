@@ -15,35 +15,23 @@ Every wait has a deadline; nothing sleeps for a fixed time.
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
+
+from program_test import write_ini
 
 TITLE = "Velloric付箋"
 NOTE_SIZE = (320, 110)
 
 
-def read_ini(path):
-    """Sections of a Shift-JIS INI file as {name: {key: value}}, in file order."""
-    sections = {}
-    current = None
-    with open(path, "rb") as file:
-        text = file.read().decode("cp932")
-    for line in text.split("\r\n"):
-        if line.startswith("[") and line.endswith("]"):
-            current = sections.setdefault(line[1:-1], {})
-        elif "=" in line and current is not None:
-            key, value = line.split("=", 1)
-            current[key] = value
-    return sections
-
-
-def write_ini(path, sections):
-    """Writes [(name, {key: value})] as the program writes its files: Shift-JIS, CR LF."""
-    lines = []
-    for name, keys in sections:
-        lines.append(f"[{name}]")
-        lines.extend(f"{key}={value}" for key, value in keys.items())
-    with open(path, "wb") as file:
-        file.write(("\r\n".join(lines) + "\r\n").encode("cp932"))
+def program_folder_argument(usage):
+    """The folder of VLZozed and its packages, the test program's first argument (taken off the
+    arguments unittest reads); exits with the usage when there is none."""
+    if len(sys.argv) < 2:
+        sys.exit(usage)
+    # A sanitizer build: the desktop's own libraries (D-Bus) keep a few blocks until exit.
+    os.environ.setdefault("ASAN_OPTIONS", "detect_leaks=0")
+    return os.path.abspath(sys.argv.pop(1))
 
 
 class NotesProgram:

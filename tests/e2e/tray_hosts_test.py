@@ -17,7 +17,8 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from desktop import VirtualDesktop  # noqa: E402
-from notes_program import NotesProgram, read_ini  # noqa: E402
+from dialogs_test import read_ini  # noqa: E402
+from notes_program import NotesProgram, program_folder_argument  # noqa: E402
 from status_notifier import SessionBus, TestWatcher  # noqa: E402
 
 PROGRAM_DIR = None
@@ -160,9 +161,5 @@ class LateTrayTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) < 2:
-        sys.exit(__doc__)
-    PROGRAM_DIR = os.path.abspath(sys.argv.pop(1))
-    # A sanitizer build: the desktop's own libraries (D-Bus) keep a few blocks until exit.
-    os.environ.setdefault("ASAN_OPTIONS", "detect_leaks=0")
+    PROGRAM_DIR = program_folder_argument(__doc__)
     unittest.main(verbosity=2)
