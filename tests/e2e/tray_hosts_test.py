@@ -27,6 +27,8 @@ STORED_NOTE = [("0", {"Memo": "tray", "WindowLeft": "300", "WindowTop": "300"})]
 EXPORTED_MENU = [("standard", "新規付箋(_N)"), ("standard", "隠す/もどす(_H)"), ("separator", ""),
                  ("standard", "環境設定(_C)..."), ("standard", "Velloric付箋について(_A)..."),
                  ("separator", ""), ("standard", "終了(_X)")]
+# The paths of the item's Menu property: Qt's for a menu, and the one it gives for none.
+EXPORTED = "/MenuBar"
 NO_MENU = "/NO_DBUSMENU"
 # Where the pointer is when a host asks for the program's own menu.
 POINTER = (400, 200)
@@ -68,11 +70,7 @@ class StatusNotifierItemTest(unittest.TestCase):
                                     preferences=preferences(mode))
         self.program.start(env=self.bus.environment())
         self.program.wait_for_notes(1)
-        return self.watcher.wait_for_item(menu=NO_MENU if mode == 0 else None, timeout=30) \
-            if mode == 0 else self.wait_for_exported_menu()
-
-    def wait_for_exported_menu(self):
-        return self.watcher.wait_for_item(menu="/MenuBar", timeout=30)
+        return self.watcher.wait_for_item(menu=NO_MENU if mode == 0 else EXPORTED, timeout=30)
 
     def open_own_menu(self, ask):
         """Asks for the program's own menu with the pointer at POINTER; the menu, once shown."""
@@ -128,7 +126,7 @@ class StatusNotifierItemTest(unittest.TestCase):
         self.open_own_menu(item.activate)
         self.desktop.key("c")  # "環境設定(&C)..."
         self.program.choose_mouse_button_mode(1)
-        item = self.wait_for_exported_menu()
+        item = self.watcher.wait_for_item(menu=EXPORTED)
 
         item.click_menu_item(self.menu_item(item, "環境設定(_C)..."))
         self.program.choose_mouse_button_mode(0)
