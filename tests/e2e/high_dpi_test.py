@@ -19,7 +19,6 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from desktop import VirtualDesktop  # noqa: E402
-from dialogs_test import read_ini  # noqa: E402
 from notes_program import NotesProgram, program_folder_argument  # noqa: E402
 from screen_picture import ScreenPicture, keep_screenshot  # noqa: E402
 
@@ -112,7 +111,7 @@ class HighDpiTest(unittest.TestCase):
                                                                                       note.y)],
             10, "the note did not move")[0]
         self.assertEqual(self.program.stop(), 0)
-        saved = read_ini(self.program.file("VLZozed.ini"))["0"]
+        saved = self.program.sections("VLZozed.ini")["0"]
         self.assertEqual((int(saved["WindowLeft"]), int(saved["WindowTop"])),
                          (moved.x // SCALE, moved.y // SCALE))
 
@@ -121,7 +120,7 @@ class HighDpiTest(unittest.TestCase):
                        env=self.desktop.environment())
         self.check_scaled_note()
         self.assertEqual(self.program.stop(), 0)
-        saved = read_ini(self.program.file("VLZozed.ini"))["0"]
+        saved = self.program.sections("VLZozed.ini")["0"]
         self.assertEqual((int(saved["WindowLeft"]), int(saved["WindowTop"])), STORED)
 
 

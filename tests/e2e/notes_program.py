@@ -18,7 +18,7 @@ import subprocess
 import sys
 import tempfile
 
-from program_test import write_ini
+from program import read_ini, write_ini
 
 TITLE = "Velloric付箋"
 NOTE_SIZE = (320, 110)
@@ -53,6 +53,10 @@ class NotesProgram:
 
     def file(self, name):
         return os.path.join(self.path, name)
+
+    def sections(self, name):
+        """The sections of one of the program's INI files, as {section: {key: value}}."""
+        return dict(read_ini(self.file(name)))
 
     def start(self, env=None):
         self.process = self.desktop.run([self.executable], env=env, name="VLZozed")

@@ -7,7 +7,8 @@ StatusNotifierItemTest puts a private session bus with a test StatusNotifierWatc
 calls on the item what a panel calls: Activate (left button), ContextMenu (right button, sent only
 by hosts with no menu to show) and SecondaryActivate (middle button); it reads the menu the item
 exports. LateTrayTest starts the XEmbed tray after the program, as a panel that comes up late at
-login does. Runs under the system's Python (python3-dbus, python3-gi).
+login does. NoTrayTest has a session bus but no tray of any kind, as GNOME without its
+AppIndicator extension. Runs under the system's Python (python3-dbus, python3-gi).
 """
 
 import os
@@ -16,8 +17,8 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import VirtualDesktop  # noqa: E402
-from dialogs_test import read_ini  # noqa: E402
+from desktop import DesktopTestCase, VirtualDesktop  # noqa: E402
+from program import FRAME_POINT  # noqa: E402
 from notes_program import NotesProgram, program_folder_argument  # noqa: E402
 from status_notifier import SessionBus, TestWatcher  # noqa: E402
 
@@ -40,11 +41,12 @@ def preferences(mode):
     return [("Interface", {"MouseButtonMode": str(mode)}), ("System", {"BootCount": "5"})]
 
 
-class StatusNotifierItemTest(unittest.TestCase):
+class StatusNotifierItemTest(DesktopTestCase):
+    desktop_options = {"tray": False}
+
     @classmethod
     def setUpClass(cls):
-        cls.desktop = VirtualDesktop(tray=False)
-        cls.desktop.start()
+        super().setUpClass()
         try:
             cls.bus = SessionBus(cls.desktop)
             cls.watcher = TestWatcher(cls.desktop, cls.bus)
@@ -52,11 +54,8 @@ class StatusNotifierItemTest(unittest.TestCase):
             cls.desktop.stop()
             raise
 
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.stop()
-
     def setUp(self):
+        super().setUp()
         self.program = None
 
     def tearDown(self):
@@ -119,7 +118,7 @@ class StatusNotifierItemTest(unittest.TestCase):
         item.click_menu_item(self.menu_item(item, "新規付箋(_N)"))
         self.program.wait_for_notes(2)
         self.assertEqual(self.program.stop(), 0)
-        self.assertEqual(len(read_ini(self.program.file("VLZozed.ini"))), 2)
+        self.assertEqual(len(self.program.sections("VLZozed.ini")), 2)
 
     def test_settings_dialog_switches_the_exported_menu_at_once(self):
         item = self.start(0)
@@ -134,7 +133,7 @@ class StatusNotifierItemTest(unittest.TestCase):
         item.context_menu(*POINTER)
         self.program.wait_for_notes(0)
         self.assertEqual(self.program.stop(), 0)
-        saved = read_ini(self.program.file("VLZozed_pref.ini"))
+        saved = self.program.sections("VLZozed_pref.ini")
         self.assertEqual(saved["Interface"]["MouseButtonMode"], "0")
 
 
@@ -156,6 +155,30 @@ class LateTrayTest(unittest.TestCase):
                 self.assertEqual(program.stop(), 0)
             finally:
                 program.remove()
+
+
+class NoTrayTest(DesktopTestCase):
+    desktop_options = {"tray": False}
+
+    def test_starting_again_shows_the_notes_hidden_from_a_note_menu(self):
+        bus = SessionBus(self.desktop)  # a session bus, but no StatusNotifierWatcher on it
+        program = NotesProgram(self.desktop, PROGRAM_DIR, notes=STORED_NOTE,
+                               preferences=preferences(0))
+        self.addCleanup(program.remove)
+        program.start(env=bus.environment())
+        note, = program.wait_for_notes(1)
+        self.desktop.click(note.x + FRAME_POINT[0], note.y + FRAME_POINT[1], button=3)
+        program.wait_for_menu()
+        self.desktop.key("s")  # システムメニュー(&S)
+        self.desktop.key("h")  # 隠す/もどす(&H)
+        program.wait_for_notes(0)
+
+        second = self.desktop.run([program.executable], env=bus.environment(),
+                                  name="second start")
+        program.wait_for_notes(1)
+        self.desktop.wait_until(lambda: second.poll() is not None, 20, "the second start stayed")
+        self.assertEqual(second.returncode, 0)
+        self.assertEqual(program.stop(), 0)
 
 
 if __name__ == "__main__":

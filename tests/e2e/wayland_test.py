@@ -17,8 +17,7 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import VirtualDesktop, read_lines  # noqa: E402
-from dialogs_test import read_ini  # noqa: E402
+from desktop import DesktopTestCase, VirtualDesktop, read_lines  # noqa: E402
 from notes_program import NotesProgram, program_folder_argument  # noqa: E402
 
 PROGRAM_DIR = None
@@ -69,17 +68,14 @@ class WestonDesktop(VirtualDesktop):
             shutil.rmtree(self.runtime_dir, ignore_errors=True)
 
 
-class WaylandSessionTest(unittest.TestCase):
+class WaylandSessionTest(DesktopTestCase):
     @classmethod
     def setUpClass(cls):
         cls.desktop = WestonDesktop()
         cls.desktop.start()
 
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.stop()
-
     def setUp(self):
+        super().setUp()
         notes = [(str(number), {"Memo": f"note {number}", "WindowLeft": str(left),
                                 "WindowTop": str(top)})
                  for number, (left, top) in enumerate(STORED_PLACES)]
@@ -93,7 +89,7 @@ class WaylandSessionTest(unittest.TestCase):
         self.program.start()
         shown = self.program.wait_for_notes(len(STORED_PLACES))
         self.assertEqual(self.program.stop(), 0)
-        saved = read_ini(self.program.file("VLZozed.ini"))
+        saved = self.program.sections("VLZozed.ini")
         self.assertEqual([(int(keys["WindowLeft"]), int(keys["WindowTop"]))
                           for keys in saved.values()], STORED_PLACES,
                          f"the notes were shown at {[(note.x, note.y) for note in shown]}")

@@ -21,8 +21,7 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import VirtualDesktop  # noqa: E402
-from dialogs_test import read_ini  # noqa: E402
+from desktop import DesktopTestCase  # noqa: E402
 from notes_program import NotesProgram, program_folder_argument  # noqa: E402
 from screen_picture import ScreenPicture, keep_screenshot  # noqa: E402
 from status_notifier import WATCHER, SessionBus  # noqa: E402
@@ -58,7 +57,9 @@ ICON_SIZE = 16
 DOCS_CROP = "600x200+0+0"
 
 
-class XfcePanelTest(unittest.TestCase):
+class XfcePanelTest(DesktopTestCase):
+    desktop_options = {"tray": False}
+
     @classmethod
     def setUpClass(cls):
         cls.home = tempfile.mkdtemp(prefix="vlzozed-xfce-")
@@ -68,8 +69,7 @@ class XfcePanelTest(unittest.TestCase):
             file.write(PANEL_CONFIG)
         cls.home_environment = {"HOME": cls.home,
                                 "XDG_CONFIG_HOME": os.path.join(cls.home, ".config")}
-        cls.desktop = VirtualDesktop(tray=False)
-        cls.desktop.start()
+        super().setUpClass()
         try:
             # The bus starts the panel's settings service (xfconfd) with this home.
             cls.bus = SessionBus(cls.desktop, env=cls.home_environment)
@@ -87,6 +87,7 @@ class XfcePanelTest(unittest.TestCase):
         shutil.rmtree(cls.home, ignore_errors=True)
 
     def setUp(self):
+        super().setUp()
         self.program = NotesProgram(self.desktop, PROGRAM_DIR, notes=STORED_NOTE,
                                     preferences=[("System", {"BootCount": "5"})])
 
@@ -176,7 +177,7 @@ class XfcePanelTest(unittest.TestCase):
         self.program.wait_for_notes(2)
 
         self.assertEqual(self.program.stop(), 0)
-        saved = read_ini(self.program.file("VLZozed_pref.ini"))
+        saved = self.program.sections("VLZozed_pref.ini")
         self.assertEqual(saved["Interface"]["MouseButtonMode"], "1")
 
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <vector>
@@ -12,9 +11,15 @@
 #include "platform/Cp932.h"
 #include "platform/LastError.h"
 #include "platform/Window.h"
+#include "support/EventLoop.h"
 
 namespace vlz {
 namespace {
+
+using testing::WaitFor;
+
+// Long enough for a loaded machine; a passing test never waits for all of it.
+constexpr int Deadline = 10000;
 
 constexpr unsigned CallbackMessage = WM_USER + 200;
 
@@ -34,14 +39,6 @@ class RecordingWindow : public TMessageWindow {
     std::vector<unsigned> Notifications;
     std::function<void()> OnMessage;
 };
-
-void Settle() {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < 30) {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-}
 
 class QtNotifyIconShellTest : public ::testing::Test {
   protected:
@@ -125,7 +122,7 @@ TEST_F(QtNotifyIconShellTest, TrayWithoutMenusOfItsOwnLeavesTheButtonsToTheProgr
     Shell.SetHostMenu(5, &menu);
     Shell.SetHostMenu(5, nullptr);
     Shell.SetHostMenu(5, &menu);
-    Settle();
+    testing::RunEventsFor(30);  // an icon replaced would be deleted by now
     ASSERT_EQ(Icon(), icon);
     EXPECT_EQ(icon->contextMenu(), nullptr);
     EXPECT_EQ(menu.platformMenu(), nullptr);
@@ -137,7 +134,7 @@ TEST_F(QtNotifyIconShellTest, ReceiverMayDeleteTheIconItIsTold) {
     ASSERT_TRUE(Shell_NotifyIcon(NIM_ADD, Data));
     Window.OnMessage = [this] { Shell_NotifyIcon(NIM_DELETE, Data); };
     emit Icon()->activated(QSystemTrayIcon::Trigger);
-    Settle();
+    ASSERT_TRUE(WaitFor([this] { return !Window.Notifications.empty(); }, Deadline));
     EXPECT_EQ(Window.Notifications, std::vector<unsigned>{WM_LBUTTONDOWN});
     EXPECT_EQ(Icon(), nullptr);
 }
@@ -151,14 +148,14 @@ TEST_F(QtNotifyIconShellTest, BalloonReportsShowClickAndHide) {
     CopyNotifyText(balloon.szInfoTitle, ToCp932("題"));
     ASSERT_TRUE(Shell_NotifyIcon(NIM_MODIFY, balloon));
     EXPECT_TRUE(Window.Notifications.empty()) << "told only after the call has returned";
-    Settle();
+    ASSERT_TRUE(WaitFor([this] { return !Window.Notifications.empty(); }, Deadline));
     emit Icon()->messageClicked();
     EXPECT_EQ(Window.Notifications, (std::vector<unsigned>{NIN_BALLOONSHOW, NIN_BALLOONUSERCLICK}));
 
     ASSERT_TRUE(Shell_NotifyIcon(NIM_MODIFY, balloon));
     CopyNotifyText(balloon.szInfo, "");
     ASSERT_TRUE(Shell_NotifyIcon(NIM_MODIFY, balloon));
-    Settle();
+    ASSERT_TRUE(WaitFor([this] { return Window.Notifications.size() >= 4; }, Deadline));
     EXPECT_EQ(Window.Notifications, (std::vector<unsigned>{NIN_BALLOONSHOW, NIN_BALLOONUSERCLICK,
                                                            NIN_BALLOONSHOW, NIN_BALLOONHIDE}));
 }
@@ -170,7 +167,7 @@ TEST_F(QtNotifyIconShellTest, BalloonThatNobodyClicksTimesOut) {
     balloon.uTimeout = 10;
     CopyNotifyText(balloon.szInfo, " ");
     ASSERT_TRUE(Shell_NotifyIcon(NIM_MODIFY, balloon));
-    Settle();
+    ASSERT_TRUE(WaitFor([this] { return Window.Notifications.size() >= 2; }, Deadline));
     EXPECT_EQ(Window.Notifications, (std::vector<unsigned>{NIN_BALLOONSHOW, NIN_BALLOONTIMEOUT}));
 }
 
