@@ -6,10 +6,10 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QCursor>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -201,52 +201,6 @@ TEST_F(Zozed, PropertiesOpenTheHostsDialogOnThisNote) {
     EXPECT_FALSE(dialog.isVisible());
 }
 
-// Presses the left button on the frame picture and moves the pointer by `by`, as a drag does.
-void DragFrame(TZozedForm& note, QPoint by) {
-    const QPointF inside(85, 60);  // between the character box and the memo
-    const QPointF pointer(QCursor::pos());
-    QMouseEvent press(QEvent::MouseButtonPress, inside, pointer, Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QCoreApplication::sendEvent(note.FrameImage, &press);
-    QMouseEvent move(QEvent::MouseMove, inside + QPointF(by), pointer + QPointF(by), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(note.FrameImage, &move);
-    QMouseEvent release(QEvent::MouseButtonRelease, inside + QPointF(by), pointer + QPointF(by),
-                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(note.FrameImage, &release);
-}
-
-TEST_F(Zozed, PlaceChosenByTheWindowManagerIsNeverSavedOnlyTheUsersMove) {
-    note_->SetStoredPosition(123, 234);
-    note_->Show();
-    // A window manager that places windows itself puts the note elsewhere as it comes up...
-    note_->move(32, 32);
-    ASSERT_TRUE(testing::WaitUntilExposed(*note_));
-    EXPECT_EQ(note_->SavedPosition(), QPoint(123, 234));
-    // ...and again when it is shown after hiding.
-    note_->Hide();
-    note_->Show();
-    note_->move(0, 0);
-    ASSERT_TRUE(testing::WaitUntilExposed(*note_));
-    EXPECT_EQ(note_->SavedPosition(), QPoint(123, 234));
-
-    // Dragged by the user, the note's place is its own, also after hiding and showing.
-    const QPoint before = note_->pos();
-    DragFrame(*note_, QPoint(40, 30));
-    EXPECT_EQ(note_->pos(), before + QPoint(40, 30));
-    EXPECT_EQ(note_->SavedPosition(), before + QPoint(40, 30));
-    note_->Hide();
-    note_->Show();
-    EXPECT_EQ(note_->SavedPosition(), note_->pos());
-}
-
-TEST_F(Zozed, DragAsSoonAsTheNoteComesUpIsTheUsers) {
-    note_->SetStoredPosition(123, 234);
-    note_->Show();
-    DragFrame(*note_, QPoint(-20, 25));
-    EXPECT_EQ(note_->SavedPosition(), QPoint(103, 259));
-}
-
 TEST_F(Zozed, HidingStopsTheAnimationAndShowingGoesOnFromTheSameFrame) {
     note_->show();  // Qt's own show runs the note's show handler too
     EXPECT_TRUE(note_->Timer->Active());
@@ -256,6 +210,141 @@ TEST_F(Zozed, HidingStopsTheAnimationAndShowingGoesOnFromTheSameFrame) {
     note_->Show();
     EXPECT_TRUE(note_->Timer->Active());
     EXPECT_EQ(note_->FrameCounter(), 1);
+}
+
+// A note on a window system whose move loop either takes a drag or is not there at all.
+class MovableNote : public TZozedForm {
+  public:
+    using TZozedForm::TZozedForm;
+    bool MoveLoop = false;
+    int MoveLoopStarts = 0;
+
+  protected:
+    bool StartSystemMove() override {
+        ++MoveLoopStarts;
+        return MoveLoop;
+    }
+};
+
+// Counts the ends of presses a control sees.
+class ReleaseCounter : public QObject {
+  public:
+    int Releases = 0;
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        Releases += event->type() == QEvent::MouseButtonRelease ? 1 : 0;
+        return false;
+    }
+};
+
+// The pointer's events reach the note's window as the window system delivers them; positions
+// are on the screen.
+class DraggedZozed : public Zozed {
+  protected:
+    DraggedZozed() {
+        note_ = CreateForm<MovableNote>(host_);
+        host_.Listed = {note_.get()};
+        note_->SetStoredPosition(200, 150);
+        note_->show();
+        note_->FrameImage->installEventFilter(&frame_);
+        start_ = note_->pos();
+        grip_ = start_ + QPoint(85, 60);  // the frame picture, beside the character
+    }
+    ~DraggedZozed() override { note_->hide(); }
+
+    void Send(QEvent::Type type, QPoint global, Qt::MouseButton button, Qt::MouseButtons buttons) {
+        const QPointF local(global - note_->pos());
+        QMouseEvent event(type, local, QPointF(global), button, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(note_->windowHandle(), &event);
+    }
+    void Press(QPoint at) { Send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton); }
+    void MoveHeld(QPoint to) { Send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton); }
+    void Release(QPoint at) { Send(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton); }
+    MovableNote& Note() { return static_cast<MovableNote&>(*note_); }
+
+    ReleaseCounter frame_;
+    QPoint start_;
+    QPoint grip_;
+};
+
+TEST_F(DraggedZozed, APressThatHardlyMovesStaysAClick) {
+    Note().MoveLoop = true;
+    Press(grip_);
+    MoveHeld(grip_ + QPoint(3, 2));
+    Release(grip_ + QPoint(3, 2));
+    EXPECT_EQ(note_->pos(), start_);
+    EXPECT_EQ(Note().MoveLoopStarts, 0);
+    EXPECT_EQ(frame_.Releases, 1);
+}
+
+TEST_F(DraggedZozed, WithoutAMoveLoopTheNoteFollowsThePointerUntilTheRelease) {
+    Press(grip_);
+    MoveHeld(grip_ + QPoint(40, 30));
+    EXPECT_EQ(note_->pos(), start_ + QPoint(40, 30));
+    MoveHeld(grip_ + QPoint(100, 20));
+    EXPECT_EQ(note_->pos(), start_ + QPoint(100, 20));
+    Release(grip_ + QPoint(100, 20));
+    EXPECT_EQ(frame_.Releases, 1);
+    EXPECT_EQ(note_->SavedPosition(), start_ + QPoint(100, 20));
+    // Once the button is up the pointer goes its own way.
+    Send(QEvent::MouseMove, grip_ + QPoint(150, 0), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(note_->pos(), start_ + QPoint(100, 20));
+}
+
+TEST_F(DraggedZozed, AMoveTheWindowManagerGivesUpGoesOnUnderThePointerUntilTheRelease) {
+    Note().MoveLoop = true;
+    Press(grip_);
+    MoveHeld(grip_ + QPoint(30, 20));
+    EXPECT_EQ(Note().MoveLoopStarts, 1);
+    EXPECT_EQ(frame_.Releases, 1) << "the control sees its press end when the move is handed on";
+    EXPECT_EQ(note_->pos(), start_);
+    // The pointer's motions still reach the note with the button down: the window manager
+    // never took the pointer. The note keeps the grip it had when it handed the move on.
+    MoveHeld(grip_ + QPoint(80, 50));
+    EXPECT_EQ(note_->pos(), start_ + QPoint(50, 30));
+    Release(grip_ + QPoint(80, 50));
+    EXPECT_EQ(note_->pos(), start_ + QPoint(50, 30));
+    EXPECT_EQ(frame_.Releases, 1) << "no second end of the same press";
+    EXPECT_EQ(note_->SavedPosition(), start_ + QPoint(50, 30));
+    EXPECT_EQ(Note().MoveLoopStarts, 1);
+}
+
+TEST_F(DraggedZozed, AMoveTheWindowManagerFinishedLeavesTheNextPressAClick) {
+    Note().MoveLoop = true;
+    Press(grip_);
+    MoveHeld(grip_ + QPoint(30, 20));
+    // The window manager moves the note and takes the release.
+    const QPoint moved = start_ + QPoint(60, 40);
+    note_->move(moved);
+    const QPoint grip = moved + QPoint(85, 60);
+    Press(grip);
+    MoveHeld(grip + QPoint(2, 3));
+    Release(grip + QPoint(2, 3));
+    EXPECT_EQ(note_->pos(), moved);
+    EXPECT_EQ(frame_.Releases, 2);
+    EXPECT_EQ(Note().MoveLoopStarts, 1);
+}
+
+TEST_F(DraggedZozed, PlaceChosenByTheWindowManagerIsNeverSavedOnlyTheUsersMove) {
+    // A window manager that places windows itself puts the note elsewhere as it comes up...
+    note_->move(32, 32);
+    ASSERT_TRUE(testing::WaitUntilExposed(*note_));
+    EXPECT_EQ(note_->SavedPosition(), QPoint(200, 150));
+    // ...and again when it is shown after hiding.
+    note_->Hide();
+    note_->Show();
+    note_->move(0, 0);
+    ASSERT_TRUE(testing::WaitUntilExposed(*note_));
+    EXPECT_EQ(note_->SavedPosition(), QPoint(200, 150));
+
+    // Dragged by the user, the note's place is its own, also after hiding and showing.
+    const QPoint grip = note_->pos() + QPoint(85, 60);
+    Press(grip);
+    MoveHeld(grip + QPoint(40, 30));
+    Release(grip + QPoint(40, 30));
+    EXPECT_EQ(note_->SavedPosition(), QPoint(40, 30));
+    note_->Hide();
+    note_->Show();
+    EXPECT_EQ(note_->SavedPosition(), note_->pos());
 }
 
 }  // namespace
