@@ -1,0 +1,69 @@
+#include "app/core/NoteStore.h"
+
+#include <ctime>
+
+#include "platform/ExceptionText.h"
+#include "platform/ExecutablePath.h"
+
+namespace vlz {
+
+TNoteStore::TNoteStore(const TFileLocations& files)
+    : FSettingsBase(files.SettingsBase),
+      FSettingsFolder(files.SettingsFolder),
+      FCopies(files.EmergencyFolder, ExtractFileName(TNoteFileNames(files.SettingsBase).NoteFile)) {
+}
+
+void TNoteStore::Save(const std::vector<TNote>& notes, const TPreferences& preferences,
+                      TSaveKind kind) {
+    // An installed program's folder is made at its first save; a failure there shows as the note
+    // file's own write error.
+    MakeUserFolder(FSettingsFolder);
+    if (kind == TSaveKind::Full) {
+        RotateBackups(FSettingsBase);
+    }
+    try {
+        WriteNotes(FSettingsBase, notes);
+    } catch (const std::exception& error) {
+        FailNotes(WithFullStop(error.what()), notes, kind);
+    }
+    try {
+        WritePreferences(FSettingsBase, preferences);
+    } catch (const std::exception& error) {
+        Fail(WithFullStop(error.what()), true, kind, std::string());
+    }
+    FFailure.clear();
+    FFailedCopy.clear();
+}
+
+void TNoteStore::FailNotes(const std::string& error, const std::vector<TNote>& notes,
+                           TSaveKind kind) {
+    std::string copy;
+    if (kind == TSaveKind::Quick && !FFailedCopy.empty()) {
+        try {
+            FCopies.Rewrite(FFailedCopy, notes);
+            copy = FFailedCopy;
+        } catch (const std::exception&) {
+            // The copy has gone or cannot be written: a new one, as for a new failure.
+        }
+    }
+    if (copy.empty()) {
+        try {
+            copy = FCopies.WriteNew(notes, std::time(nullptr));
+        } catch (const std::exception& copyError) {
+            FFailedCopy.clear();
+            Fail(error + "\n付箋の控えも保存できません: " + WithFullStop(copyError.what()), false,
+                 kind, std::string());
+        }
+    }
+    FFailedCopy = copy;
+    Fail(error + "\n付箋は代わりに " + copy + " に保存しました.", true, kind, copy);
+}
+
+void TNoteStore::Fail(const std::string& message, bool notesKept, TSaveKind kind,
+                      const std::string& copy) {
+    const bool repeated = kind == TSaveKind::Quick && message == FFailure;
+    FFailure = message;
+    throw ESaveError(message, notesKept, repeated, copy);
+}
+
+}  // namespace vlz
