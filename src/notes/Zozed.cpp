@@ -90,6 +90,7 @@ TZozedForm::TZozedForm(TNoteHost& Host)
     memoFont.Color = clWhite;
     Memo->SetFont(memoFont);
     Memo->setFocus();
+    connect(Memo, &QPlainTextEdit::textChanged, this, [this] { FHost.NoteChanged(this); });
 
     Timer = new TTimer(this);
     Timer->SetInterval(50);
@@ -147,6 +148,7 @@ void TZozedForm::SetCharacter(int index) {
     if (const TSprite* sprite = FHost.CharacterAt(index)) {
         Timer->SetInterval(sprite->AnimationInterval);
     }
+    FHost.NoteChanged(this);
 }
 
 TFont TZozedForm::MemoFont() const {
@@ -155,6 +157,7 @@ TFont TZozedForm::MemoFont() const {
 
 void TZozedForm::SetMemoFont(const TFont& font) {
     Memo->SetFont(font);
+    FHost.NoteChanged(this);
 }
 
 TColor TZozedForm::MemoBGColor() const {
@@ -163,6 +166,7 @@ TColor TZozedForm::MemoBGColor() const {
 
 void TZozedForm::SetMemoBGColor(TColor color) {
     Memo->SetColor(color);
+    FHost.NoteChanged(this);
 }
 
 void TZozedForm::TimerTimer() {
@@ -269,6 +273,11 @@ void TZozedForm::ZozedPropClick() {
 void TZozedForm::BeforeShow() {
     SetSkipTaskbar(*this);
     KeepOnScreen();
+}
+
+void TZozedForm::moveEvent(QMoveEvent* event) {
+    TForm::moveEvent(event);
+    FHost.NoteChanged(this);
 }
 
 void TZozedForm::FormShow() {

@@ -76,6 +76,7 @@ class TZozedForm : public TForm, public TPropertyTarget {
     void FormHide() override;
     void FormClose(TCloseAction& Action) override;
     void BeforeShow() override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
