@@ -191,6 +191,7 @@ TEST_F(NoteStoreTest, QuickSavesThatKeepFailingRewriteOneCopyAndTellOnce) {
 
 TEST_F(NoteStoreTest, OnlyTheFullSaveRotatesTheBackupsAndAnUnchangedFileIsNotWritten) {
     StoreEarlierRun();
+    const std::string yesterday = Contents(Folder / "program/VLZozed.ini");
     TNoteStore store(Files);
     store.Save(Notes("quick"), TPreferences{}, TSaveKind::Quick);
     EXPECT_EQ(Contents(Folder / "program/VLZozed.bak"), "first backup");
@@ -204,10 +205,24 @@ TEST_F(NoteStoreTest, OnlyTheFullSaveRotatesTheBackupsAndAnUnchangedFileIsNotWri
     ASSERT_EQ(::stat((Folder / "program/VLZozed.ini").c_str(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino) << "the unchanged file was written again";
 
-    const std::string quick = Contents(Folder / "program/VLZozed.ini");
+    // The backups rotate as if the quick saves had not been: the first holds the note file as
+    // the last rotating save left it.
+    store.Save(Notes("quick again"), TPreferences{}, TSaveKind::Quick);
     store.Save(Notes("full"), TPreferences{}, TSaveKind::Full);
-    EXPECT_EQ(Contents(Folder / "program/VLZozed.bak"), quick);
+    EXPECT_EQ(Contents(Folder / "program/VLZozed.bak"), yesterday);
     EXPECT_EQ(Contents(Folder / "program/VLZozed.bk2"), "first backup");
+    const std::string full = Contents(Folder / "program/VLZozed.ini");
+    store.Save(Notes("full again"), TPreferences{}, TSaveKind::Full);
+    EXPECT_EQ(Contents(Folder / "program/VLZozed.bak"), full);
+    EXPECT_EQ(Contents(Folder / "program/VLZozed.bk2"), yesterday);
+}
+
+TEST_F(NoteStoreTest, QuickSavesInAFolderWithoutNotesLeaveNoBackupBehind) {
+    TNoteStore store(Files);
+    store.Save(Notes("first start"), TPreferences{}, TSaveKind::Quick);
+    store.Save(Notes("exit"), TPreferences{}, TSaveKind::Full);
+    EXPECT_EQ(ProgramFiles().count("VLZozed.bak"), 0u);
+    EXPECT_EQ(ProgramFiles().count("VLZozed.bk2"), 0u);
 }
 
 TEST_F(NoteStoreTest, APreferencesFileThatCannotBeWrittenLeavesTheNotesSaved) {

@@ -4,6 +4,7 @@
 
 #include "platform/ExceptionText.h"
 #include "platform/ExecutablePath.h"
+#include "platform/FileReplace.h"
 
 namespace vlz {
 
@@ -19,7 +20,19 @@ void TNoteStore::Save(const std::vector<TNote>& notes, const TPreferences& prefe
     // file's own write error.
     MakeUserFolder(FSettingsFolder);
     if (kind == TSaveKind::Full) {
-        RotateBackups(FSettingsBase);
+        if (FBeforeQuickSaves) {
+            RotateBackups(FSettingsBase, *FBeforeQuickSaves);
+            FBeforeQuickSaves.reset();
+        } else {
+            RotateBackups(FSettingsBase);
+        }
+    } else if (!FBeforeQuickSaves) {
+        try {
+            FBeforeQuickSaves = ReadFileIfExists(TNoteFileNames(FSettingsBase).NoteFile);
+        } catch (const Exception&) {
+            // A note file that cannot be read cannot be written either: this save fails below, and
+            // the backups rotate from the file itself, as they would have.
+        }
     }
     try {
         WriteNotes(FSettingsBase, notes);

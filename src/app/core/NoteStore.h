@@ -4,6 +4,7 @@
 // the note file cannot be written, the notes go to an emergency copy (EmergencyCopies.h) and the
 // error names it, so that a failed save loses nothing either.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,10 @@ class TNoteStore {
     std::string FSettingsBase;
     std::string FSettingsFolder;
     TEmergencyCopies FCopies;
+    // The note file as it was before the first quick save since the backups last rotated: the
+    // backups keep the generations of the rotating saves, as if no quick save had come between.
+    // Unset when no quick save has come since; set to nullopt when there was no note file then.
+    std::optional<std::optional<std::string>> FBeforeQuickSaves;
     std::string FFailure;     // the message of the last save, when it failed
     std::string FFailedCopy;  // the emergency copy of the failures since the last good save
 };
