@@ -109,10 +109,11 @@ class ProgramTestCase(DesktopTestCase):
 
     # ---- the program ----
 
-    def start(self, expected_notes=1):
-        """Starts the program; with expected_notes, waits until that many notes are shown and
-        the tray icon is docked."""
-        self.program = self.run_program([self.folder.executable], name="VLZozed")
+    def start(self, expected_notes=1, env=None, wrapper=()):
+        """Starts the program (under the `wrapper` command, when given); with expected_notes,
+        waits until that many notes are shown and the tray icon is docked."""
+        self.program = self.run_program([*wrapper, self.folder.executable], name="VLZozed",
+                                        env=env)
         if expected_notes:
             self.wait_for_notes(expected_notes)
             self.tray_icon()
@@ -129,6 +130,24 @@ class ProgramTestCase(DesktopTestCase):
                 self.fail(f"{process.args[0]} did not end")
             time.sleep(0.05)
         return process.returncode
+
+    def wait_until_saved(self, quiet=1.5, timeout=20):
+        """Returns once the note and preferences files exist and have kept their bytes for
+        `quiet` seconds: the program has saved its last change (it saves a second after one)."""
+        last = {}
+
+        def settled():
+            names = ("VLZozed.ini", "VLZozed_pref.ini")
+            if not all(os.path.exists(self.folder.file(name)) for name in names):
+                return False
+            now = time.monotonic()
+            current = [self.read_bytes(name) for name in names]
+            if last.get("files") != current:
+                last.update(files=current, since=now)
+                return False
+            return now - last["since"] >= quiet
+
+        self.desktop.wait_until(settled, timeout, "the program's files kept changing")
 
     # ---- notes ----
 
