@@ -86,6 +86,7 @@ class TMainForm : public TForm, public TDialogController, public TNoteHost {
     // error, since nobody may be there to answer a box and the session would end the program
     // anyway. True when the form has closed.
     bool EndSession();
+
     void NewActionExecute();
     void HideActionExecute();
     void ConfigActionExecute();
