@@ -116,8 +116,8 @@ class SaveSafetyTest(ProgramTestCase):
         must_be_saved = []  # tokens whose burst ended more than SAVED_WITHIN before a kill
         typed = []
         for number in range(30):
-            self.start(env=self.environment())
-            self.click_into_memo(self.notes()[0])
+            self.start(expected_notes=0, env=self.environment())
+            self.click_into_memo(self.wait_for_notes(1)[0])
             killed = []
             program = self.program
 
@@ -125,8 +125,10 @@ class SaveSafetyTest(ProgramTestCase):
                 program.send_signal(signal.SIGKILL)
                 killed.append(time.monotonic())
 
-            # The kill comes at a random moment: in a burst, in a pause, in a save.
-            killer = threading.Timer(rounds.uniform(1.0, 8.0), kill)
+            # The kill comes at a random moment: in a burst, in a pause, in a save. Every other
+            # round it comes late enough that some burst must be on the disk by then.
+            delay = rounds.uniform(3.3, 4.8) if number % 2 else rounds.uniform(0.2, 2.5)
+            killer = threading.Timer(delay, kill)
             killer.start()
             bursts = []  # (token, when its last key was sent)
             while program.poll() is None and not killed:
@@ -134,7 +136,7 @@ class SaveSafetyTest(ProgramTestCase):
                 self.type_text(" " + token)
                 bursts.append((token, time.monotonic()))
                 typed.append(token)
-                pause_end = time.monotonic() + rounds.uniform(0.1, 4.0)
+                pause_end = time.monotonic() + rounds.uniform(0.1, 2.5)
                 while time.monotonic() < pause_end and not killed:
                     time.sleep(0.02)
             killer.join()
