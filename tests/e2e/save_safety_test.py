@@ -117,7 +117,13 @@ class SaveSafetyTest(ProgramTestCase):
         typed = []
         for number in range(30):
             self.start(expected_notes=0, env=self.environment())
-            self.click_into_memo(self.wait_for_notes(1)[0])
+            note = self.wait_for_notes(1)[0]
+            if number == 0:
+                # Loading, showing and placing the note is no edit: nothing is written.
+                stored = self.stored_files()
+                time.sleep(2.5)
+                self.assertEqual(self.stored_files(), stored)
+            self.click_into_memo(note)
             killed = []
             program = self.program
 

@@ -36,8 +36,7 @@ class TEmergencyCopies {
 
   private:
     std::string FFolder;
-    std::string FStem;       // "VLZozed"
-    std::string FExtension;  // ".ini"
+    std::string FStem;  // "VLZozed"
 };
 
 }  // namespace vlz
