@@ -66,14 +66,10 @@ class NoteStoreTest : public ::testing::Test {
         WritePreferences(Files.SettingsBase, TPreferences{});
     }
 
-    // A save the disk refuses leaves every file as it was (but for what the rotation of the
-    // backups could do) and puts the notes into a new copy.
-    void ExpectTheNotesInACopyAndEveryFileAsItWas(
-        TNoteStore& store, const std::map<std::string, std::string>& rotated = {}) {
-        std::map<std::string, std::string> before = ProgramFiles();
-        for (const auto& [name, bytes] : rotated) {
-            before[name] = bytes;
-        }
+    // A save the disk refuses leaves every file, backups included, as it was and puts the notes
+    // into a new copy.
+    void ExpectTheNotesInACopyAndEveryFileAsItWas(TNoteStore& store) {
+        const std::map<std::string, std::string> before = ProgramFiles();
         try {
             store.Save(Notes("today"), TPreferences{}, TSaveKind::Full);
             ADD_FAILURE() << "the save should have failed";
@@ -101,8 +97,7 @@ TEST_F(NoteStoreTest, ARefusedSaveKeepsEveryFileAndPutsTheNotesInAnEmergencyCopy
         fs::rename(Folder / "program/VLZozed.ini", Folder / "program/moved.ini");
         fs::create_directory(Folder / "program/VLZozed.ini");
         TNoteStore store(Files);
-        // The first backup still moves on to the second: only the note file is no file.
-        ExpectTheNotesInACopyAndEveryFileAsItWas(store, {{"VLZozed.bk2", "first backup"}});
+        ExpectTheNotesInACopyAndEveryFileAsItWas(store);
         fs::remove(Folder / "program/VLZozed.ini");
         fs::rename(Folder / "program/moved.ini", Folder / "program/VLZozed.ini");
         struct stat status {};
@@ -217,12 +212,27 @@ TEST_F(NoteStoreTest, OnlyTheFullSaveRotatesTheBackupsAndAnUnchangedFileIsNotWri
     EXPECT_EQ(Contents(Folder / "program/VLZozed.bk2"), yesterday);
 }
 
-TEST_F(NoteStoreTest, QuickSavesInAFolderWithoutNotesLeaveNoBackupBehind) {
-    TNoteStore store(Files);
-    store.Save(Notes("first start"), TPreferences{}, TSaveKind::Quick);
-    store.Save(Notes("exit"), TPreferences{}, TSaveKind::Full);
-    EXPECT_EQ(ProgramFiles().count("VLZozed.bak"), 0u);
-    EXPECT_EQ(ProgramFiles().count("VLZozed.bk2"), 0u);
+TEST_F(NoteStoreTest, WithoutANoteFileTheBackupsStayAsTheyAre) {
+    {
+        TNoteStore store(Files);
+        store.Save(Notes("first start"), TPreferences{}, TSaveKind::Quick);
+        store.Save(Notes("exit"), TPreferences{}, TSaveKind::Full);
+        EXPECT_EQ(ProgramFiles().count("VLZozed.bak"), 0u);
+        EXPECT_EQ(ProgramFiles().count("VLZozed.bk2"), 0u);
+    }
+    // The note file was taken away, its backups left: no generation is lost to a copy of another.
+    StoreEarlierRun();
+    fs::remove(Folder / "program/VLZozed.ini");
+    for (const TSaveKind first : {TSaveKind::Quick, TSaveKind::Full}) {
+        TNoteStore store(Files);
+        store.Save(Notes("afresh"), TPreferences{}, first);
+        if (first == TSaveKind::Quick) {
+            store.Save(Notes("afresh"), TPreferences{}, TSaveKind::Full);
+        }
+        EXPECT_EQ(Contents(Folder / "program/VLZozed.bak"), "first backup");
+        EXPECT_EQ(Contents(Folder / "program/VLZozed.bk2"), "second backup");
+        fs::remove(Folder / "program/VLZozed.ini");
+    }
 }
 
 TEST_F(NoteStoreTest, APreferencesFileThatCannotBeWrittenLeavesTheNotesSaved) {

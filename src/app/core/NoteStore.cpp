@@ -1,6 +1,7 @@
 #include "app/core/NoteStore.h"
 
 #include <ctime>
+#include <filesystem>
 
 #include "platform/ExceptionText.h"
 #include "platform/ExecutablePath.h"
@@ -20,10 +21,15 @@ void TNoteStore::Save(const std::vector<TNote>& notes, const TPreferences& prefe
     // file's own write error.
     MakeUserFolder(FSettingsFolder);
     if (kind == TSaveKind::Full) {
+        // The backups move on only for a note file that takes their place: with none, or with a
+        // folder in its place, the save fails or starts afresh, and moving them would only lose
+        // the older generation.
         if (FBeforeQuickSaves) {
-            RotateBackups(FSettingsBase, *FBeforeQuickSaves);
+            if (*FBeforeQuickSaves) {
+                RotateBackups(FSettingsBase, *FBeforeQuickSaves);
+            }
             FBeforeQuickSaves.reset();
-        } else {
+        } else if (std::filesystem::is_regular_file(TNoteFileNames(FSettingsBase).NoteFile)) {
             RotateBackups(FSettingsBase);
         }
     } else if (!FBeforeQuickSaves) {
@@ -31,7 +37,7 @@ void TNoteStore::Save(const std::vector<TNote>& notes, const TPreferences& prefe
             FBeforeQuickSaves = ReadFileIfExists(TNoteFileNames(FSettingsBase).NoteFile);
         } catch (const Exception&) {
             // A note file that cannot be read cannot be written either: this save fails below, and
-            // the backups rotate from the file itself, as they would have.
+            // the next rotating save looks at the file itself.
         }
     }
     try {
