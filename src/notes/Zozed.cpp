@@ -90,6 +90,7 @@ TZozedForm::TZozedForm(TNoteHost& Host)
     memoFont.Color = clWhite;
     Memo->SetFont(memoFont);
     Memo->setFocus();
+    connect(Memo, &QPlainTextEdit::textChanged, this, [this] { FHost.NoteChanged(this); });
 
     Timer = new TTimer(this);
     Timer->SetInterval(50);
@@ -145,6 +146,7 @@ void TZozedForm::SetCharacter(int index) {
     if (const TSprite* sprite = FHost.CharacterAt(index)) {
         Timer->SetInterval(sprite->AnimationInterval);
     }
+    FHost.NoteChanged(this);
 }
 
 TFont TZozedForm::MemoFont() const {
@@ -153,6 +155,7 @@ TFont TZozedForm::MemoFont() const {
 
 void TZozedForm::SetMemoFont(const TFont& font) {
     Memo->SetFont(font);
+    FHost.NoteChanged(this);
 }
 
 TColor TZozedForm::MemoBGColor() const {
@@ -161,6 +164,7 @@ TColor TZozedForm::MemoBGColor() const {
 
 void TZozedForm::SetMemoBGColor(TColor color) {
     Memo->SetColor(color);
+    FHost.NoteChanged(this);
 }
 
 void TZozedForm::TimerTimer() {
@@ -374,8 +378,13 @@ void TZozedForm::moveEvent(QMoveEvent* event) {
     TForm::moveEvent(event);
     // Moves while the note is hidden or being placed are the program's or the window manager's;
     // one after that is the user's, and the note's place is its own from then on.
+    const QPoint savedBefore = FStoredPosition.value_or(event->oldPos());
     if (isVisible() && !FBeingPlaced) {
         FStoredPosition.reset();
+    }
+    // A place that is not saved is no change: a save for it would only rotate the backups.
+    if (SavedPosition() != savedBefore) {
+        FHost.NoteChanged(this);
     }
 }
 

@@ -17,6 +17,7 @@
 #include "characters/Sprite.h"
 #include "doubles/ScriptedMessageBoxes.h"
 #include "notes/ZozedProp.h"
+#include "support/EventLoop.h"
 #include "support/FakeDialogHost.h"
 #include "support/QtApplication.h"
 #include "support/WindowExposed.h"
@@ -75,6 +76,8 @@ class FakeNoteHost : public TNoteHost {
     bool IsNote(const QWidget* window) const override {
         return std::find(Listed.begin(), Listed.end(), window) != Listed.end();
     }
+    void NoteChanged(TZozedForm* /*note*/) override { ++Changes; }
+    int Changes = 0;
 };
 
 // 0x00BBGGRR of a pixel of a 24-bit bitmap.
@@ -105,6 +108,28 @@ TEST_F(Zozed, StartsWithTheCreationLinesAndTheFirstCharactersInterval) {
     EXPECT_EQ(note_->Timer->Interval(), 70);
     EXPECT_EQ(note_->FrameCounter(), 0);
     EXPECT_EQ(note_->size(), QSize(320, 110));
+}
+
+TEST_F(Zozed, TellsItsHostOfEveryChangeThatIsSaved) {
+    note_->Show();
+    QCoreApplication::processEvents();
+    host_.Changes = 0;
+    note_->TimerTimer();
+    note_->Hide();
+    note_->Show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(host_.Changes, 0) << "animating, hiding and showing change nothing that is saved";
+
+    note_->Memo->InsertTyped(QStringLiteral("あ"));
+    EXPECT_EQ(host_.Changes, 1);
+    note_->Memo->Undo();
+    EXPECT_EQ(host_.Changes, 2);
+    note_->move(note_->pos() + QPoint(7, 3));
+    EXPECT_TRUE(testing::WaitFor([&] { return host_.Changes == 3; }));
+    note_->SetMemoFont(TFont{});
+    note_->SetMemoBGColor(Red);
+    note_->SetCharacter(1);
+    EXPECT_EQ(host_.Changes, 6);
 }
 
 TEST_F(Zozed, CharacterIndexIsKeptAsGivenAndTimedByWhatItStandsFor) {
@@ -325,6 +350,7 @@ TEST_F(DraggedZozed, AMoveTheWindowManagerFinishedLeavesTheNextPressAClick) {
 }
 
 TEST_F(DraggedZozed, PlaceChosenByTheWindowManagerIsNeverSavedOnlyTheUsersMove) {
+    host_.Changes = 0;
     // A window manager that places windows itself puts the note elsewhere as it comes up...
     note_->move(32, 32);
     ASSERT_TRUE(testing::WaitUntilExposed(*note_));
@@ -335,6 +361,7 @@ TEST_F(DraggedZozed, PlaceChosenByTheWindowManagerIsNeverSavedOnlyTheUsersMove) 
     note_->move(0, 0);
     ASSERT_TRUE(testing::WaitUntilExposed(*note_));
     EXPECT_EQ(note_->SavedPosition(), QPoint(200, 150));
+    EXPECT_EQ(host_.Changes, 0) << "nothing to save";
 
     // Dragged by the user, the note's place is its own, also after hiding and showing.
     const QPoint grip = note_->pos() + QPoint(85, 60);
@@ -342,6 +369,7 @@ TEST_F(DraggedZozed, PlaceChosenByTheWindowManagerIsNeverSavedOnlyTheUsersMove) 
     MoveHeld(grip + QPoint(40, 30));
     Release(grip + QPoint(40, 30));
     EXPECT_EQ(note_->SavedPosition(), QPoint(40, 30));
+    EXPECT_GT(host_.Changes, 0);
     note_->Hide();
     note_->Show();
     EXPECT_EQ(note_->SavedPosition(), note_->pos());
