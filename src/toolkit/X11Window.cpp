@@ -47,15 +47,18 @@ void WriteExactTitle(QWidget& window) {
     if (connection == nullptr) {
         return;
     }
+    // Asked once: every show of every note comes here, and each question is a round trip. The
+    // program has one connection for its whole run.
+    static const xcb_atom_t utf8 = InternAtom(connection, "UTF8_STRING");
+    static const xcb_atom_t netName = InternAtom(connection, "_NET_WM_NAME");
+    if (utf8 == XCB_ATOM_NONE || netName == XCB_ATOM_NONE) {
+        return;
+    }
     const QByteArray title = window.windowTitle().toUtf8();
     const auto id = static_cast<xcb_window_t>(window.winId());
-    const xcb_atom_t utf8 = InternAtom(connection, "UTF8_STRING");
-    for (const xcb_atom_t name :
-         {InternAtom(connection, "_NET_WM_NAME"), static_cast<xcb_atom_t>(XCB_ATOM_WM_NAME)}) {
-        if (name != XCB_ATOM_NONE && utf8 != XCB_ATOM_NONE) {
-            xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, name, utf8, 8,
-                                static_cast<std::uint32_t>(title.size()), title.constData());
-        }
+    for (const xcb_atom_t name : {netName, static_cast<xcb_atom_t>(XCB_ATOM_WM_NAME)}) {
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, name, utf8, 8,
+                            static_cast<std::uint32_t>(title.size()), title.constData());
     }
     xcb_flush(connection);
 }
