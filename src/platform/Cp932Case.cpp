@@ -1,7 +1,5 @@
 #include "platform/Cp932Case.h"
 
-#include <map>
-
 #include "platform/Cp932.h"
 
 namespace vlz {
@@ -23,28 +21,14 @@ char32_t CapitalOf(char32_t letter) {
     return letter;
 }
 
-// The double-byte codes that CharUpper changes, each with the code it leaves; worked out once from
-// the code page itself.
-const std::map<unsigned, unsigned>& ChangedDoubleByteCodes() {
-    static const std::map<unsigned, unsigned> changed = [] {
-        std::map<unsigned, unsigned> codes;
-        for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
-            if (!IsCp932LeadByte(static_cast<unsigned char>(lead))) {
-                continue;
-            }
-            for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-                const char32_t character = Cp932CharacterOf(static_cast<unsigned char>(lead),
-                                                            static_cast<unsigned char>(trail));
-                const unsigned code = lead << 8 | trail;
-                const unsigned upper = character != 0 ? Cp932CodeOf(CapitalOf(character)) : 0;
-                if (upper > 0xFF && upper != code) {
-                    codes.emplace(code, upper);
-                }
-            }
-        }
-        return codes;
-    }();
-    return changed;
+// The code CharUpper leaves a double-byte code under: its capital's, or the one CP932 writes its
+// character under. Names are short and seldom hold double-byte characters, so each is worked out
+// when it comes, through the code page itself.
+unsigned UpperCaseCode(unsigned char lead, unsigned char trail) {
+    const unsigned code = static_cast<unsigned>(lead) << 8 | trail;
+    const char32_t character = Cp932CharacterOf(lead, trail);
+    const unsigned upper = character != 0 ? Cp932CodeOf(CapitalOf(character)) : 0;
+    return upper > 0xFF ? upper : code;
 }
 
 std::string LowerOutsideDoubleBytes(std::string_view text) {
@@ -66,18 +50,15 @@ std::string Cp932LowerCase(std::string_view text) {
 }
 
 std::string Cp932CodePageUpperCase(std::string_view text) {
-    const std::map<unsigned, unsigned>& changed = ChangedDoubleByteCodes();
     std::string upper(text);
     for (std::size_t i = 0; i < upper.size(); ++i) {
         const auto lead = static_cast<unsigned char>(upper[i]);
         if (!IsCp932LeadByte(lead)) {
             upper[i] = AsciiUpper(upper[i]);
         } else if (i + 1 < upper.size()) {
-            const unsigned code = lead << 8 | static_cast<unsigned char>(upper[i + 1]);
-            if (const auto found = changed.find(code); found != changed.end()) {
-                upper[i] = static_cast<char>(found->second >> 8);
-                upper[i + 1] = static_cast<char>(found->second & 0xFF);
-            }
+            const unsigned code = UpperCaseCode(lead, static_cast<unsigned char>(upper[i + 1]));
+            upper[i] = static_cast<char>(code >> 8);
+            upper[i + 1] = static_cast<char>(code & 0xFF);
             ++i;
         }
     }
