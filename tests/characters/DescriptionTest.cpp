@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "characters/MessageBoxRecorder.h"
 #include "characters/PackageFile2.h"
 #include "characters/PackageWriter.h"
+#include "doubles/ScriptedMessageBoxes.h"
 
 namespace vlz {
 namespace {
@@ -122,7 +122,7 @@ std::vector<std::uint8_t> WithDescriptionSize(std::int32_t size) {
 
 TEST(PackageDescription, MissingDescriptionShowsFileOpenErrorThenTheSettingError) {
     for (const auto& bytes : {BuildPackage({{"image.bmp", {}}}), WithDescriptionSize(-1)}) {
-        MessageBoxRecorder boxes;
+        testing::ScriptedMessageBoxes boxes;
         TMemoryStream stream(bytes);
         TReadPackageFile reader;
         reader.OpenStream(stream);
@@ -143,14 +143,14 @@ TEST(PackageDescription, MissingDescriptionShowsFileOpenErrorThenTheSettingError
 TEST(PackageDescription, DescriptionPastTheEndOfThePackageIsAReadError) {
     // One byte too many, and a size far beyond any file (nothing of that size may be allocated).
     for (std::int32_t size : {7, 0x7FFFFFFF}) {
-        MessageBoxRecorder boxes;
+        testing::ScriptedMessageBoxes boxes;
         TMemoryStream stream(WithDescriptionSize(size));
         TReadPackageFile reader;
         reader.OpenStream(stream);
         EXPECT_THROW(LoadPackageDescription(reader, "dir/Bird.vlf"), EReadError) << size;
         EXPECT_TRUE(boxes.Boxes.empty());
     }
-    MessageBoxRecorder boxes;
+    testing::ScriptedMessageBoxes boxes;
     TMemoryStream whole(WithDescriptionSize(6));
     TReadPackageFile reader;
     reader.OpenStream(whole);
@@ -162,7 +162,7 @@ TEST(PackageDescription, ReadsExactlyTheEntryAndConvertsTheName) {
     std::string text =
         "Name=\x83\x67\x83\x75\x83\x8B\r\nPatternWidth=8\r\nPatternHeight=9\r\n"
         "PatternCount=2\r\nAnimationInterval=70";
-    MessageBoxRecorder boxes;
+    testing::ScriptedMessageBoxes boxes;
     TMemoryStream stream(
         BuildPackage({{"DESC.TXT", {text.begin(), text.end()}}, {"image.bmp", {'5', '5', '5'}}}));
     TReadPackageFile reader;

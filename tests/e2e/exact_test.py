@@ -4,29 +4,22 @@ box's keys, the character box before its first frame, and packages that cannot b
 
 Usage: exact_test.py <folder holding VLZozed and the *.vlf packages>
 
-Each test copies the program and its packages into a fresh temporary folder and starts it there.
-Nothing waits a fixed time: every step waits, up to a deadline, for the window or the state it
-needs.
+Each test runs the program in a fresh program folder of its own. Nothing waits a fixed time: every
+step waits, up to a deadline, for the window or the state it needs.
 """
 
 import os
 import shutil
 import signal
 import stat
-import sys
 import tempfile
 import time
-import unittest
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import DesktopError, VirtualDesktop  # noqa: E402
-import program_test  # noqa: E402
-from program_test import ProgramFolder, read_ini, write_ini  # noqa: E402
-from text_bytes_test import package_entries, write_package  # noqa: E402
+from desktop import DesktopError
+from program import (CHARACTER_BOX, FRAME_POINT, TITLE, WINDOW_CLASS, ProgramTestCase, main,
+                     read_ini, write_ini)
+from text_bytes_test import package_entries, write_package
 
-TITLE = "Velloric付箋"
-NOTE_SIZE = (320, 110)
-CHARACTER_BOX = (12, 12, 68, 89)  # left, top, width, height within a note
 DEADLINE = 30  # seconds; the sanitizer build starts slowly
 
 # The frame picture's colours under the character box.
@@ -69,47 +62,24 @@ class Screen:
         return tuple(self.pixels[at:at + 3])
 
 
-class ExactEndToEndTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.desktop = VirtualDesktop(log_dir=os.environ.get("VLZ_E2E_LOGS"))
-        cls.desktop.start()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.stop()
-
-    def setUp(self):
-        self.folder = ProgramFolder()
-        self.program = None
-
-    def tearDown(self):
-        if self.program is not None and self.program.poll() is None:
-            self.desktop.stop_process(self.program)
-        self.folder.remove()
-
+class ExactEndToEndTest(ProgramTestCase):
     # ---- the program ----
 
-    def start(self, env=None):
-        self.program = self.desktop.run([self.folder.executable], name="VLZozed", env=env)
+    def launch(self, env=None):
+        """Starts the program without waiting for anything: some starts show boxes first."""
+        self.program = self.run_program([self.folder.executable], name="VLZozed", env=env)
         return self.program
 
     def output(self):
         return self.desktop.log_of(self.program) if self.program else ""
 
-    def wait_for_exit(self):
-        status = self.desktop.wait_until(
-            lambda: self.program.poll() is not None or None, DEADLINE,
-            "the program did not end")
-        return self.program.returncode if status else None
-
     def stop_with_sigterm(self):
         """Ends the program as the session does; it saves first."""
         self.program.send_signal(signal.SIGTERM)
-        self.assertEqual(self.wait_for_exit(), 0, self.output())
+        self.assertEqual(self.wait_for_exit(DEADLINE), 0)
 
     def wait(self, condition, message):
-        return self.desktop.wait_until(condition, DEADLINE, message + "\n" + self.output())
+        return self.desktop.wait_until(condition, DEADLINE, message)
 
     # ---- windows ----
 
@@ -140,13 +110,11 @@ class ExactEndToEndTest(unittest.TestCase):
         self.assertEqual(self.titles(window),
                          (("UTF8_STRING", title), ("UTF8_STRING", title)), f"window {window:#x}")
 
-    def notes(self):
-        return [window for window in self.client_windows()
-                if self.desktop.window(window).geometry[2:] == NOTE_SIZE]
+    def note_ids(self):
+        return [note.id for note in self.notes()]
 
-    def wait_for_notes(self, count):
-        return self.wait(lambda: (lambda found: found if len(found) == count else None)(
-            self.notes()), f"expected {count} notes")
+    def wait_for_note_ids(self, count):
+        return [note.id for note in self.wait_for_notes(count, DEADLINE)]
 
     def wait_for_titled(self, title):
         """The first managed window of the program with this title."""
@@ -156,11 +124,6 @@ class ExactEndToEndTest(unittest.TestCase):
                     return window
             return None
         return self.wait(find, f"no window titled {title!r}")
-
-    def wait_for_new_window(self, known):
-        """A managed window of the program that is not among `known`."""
-        return self.wait(lambda: next((window for window in self.client_windows()
-                                       if window not in known), None), "no new window")
 
     def wait_gone(self, window):
         self.wait(lambda: window not in self.client_windows(), f"window {window:#x} stays")
@@ -177,30 +140,23 @@ class ExactEndToEndTest(unittest.TestCase):
         self.desktop.xdotool("windowactivate", "--sync", window)
         self.desktop.key(key)
 
-    def menus(self):
-        """The program's visible popup menus: windows of its own that the window manager leaves
-        alone, other than notes and tray icons."""
-        clients = self.client_windows()
-        return [window for window in self.desktop.search_windows(class_name="VLZozed")
-                if window not in clients and self.desktop.window(window).width > 40]
-
     def note_menu(self, note, *keys):
         """Opens a note's menu with the right button and chooses items by their mnemonics."""
         geometry = self.desktop.window(note)
         # A click that comes while a dialog's modal loop is still ending opens nothing, so the
         # click is repeated; each time at the other of two places of the frame, neither of which
         # lies in the menu that the other one opens.
-        places = [(85, 60), (300, 8)]
+        places = [FRAME_POINT, (300, 8)]
         deadline = time.monotonic() + DEADLINE
         for attempt in range(1000):
             x, y = places[attempt % 2]
             self.desktop.click(geometry.x + x, geometry.y + y, button=3)
             try:
-                self.desktop.wait_until(self.menus, 3, "no menu")
+                self.desktop.wait_for_popup_menu(WINDOW_CLASS, timeout=3)
                 break
             except DesktopError:
                 if time.monotonic() > deadline:
-                    self.fail("the note's menu did not open\n" + self.output())
+                    self.fail("the note's menu did not open")
         for key in keys:
             self.desktop.key(key)
 
@@ -214,7 +170,7 @@ class ExactEndToEndTest(unittest.TestCase):
                 return seen
             box = self.wait(lambda: until() or next(
                 (window for window in self.client_windows()
-                 if window not in answered and window not in self.notes()), None),
+                 if window not in answered and window not in self.note_ids()), None),
                 "no box and no end")
             if box is True:
                 return seen
@@ -228,8 +184,8 @@ class ExactEndToEndTest(unittest.TestCase):
     # ---- tests ----
 
     def test_every_window_and_box_shows_its_own_title(self):
-        self.start()
-        [note] = self.wait_for_notes(1)
+        self.launch()
+        [note] = self.wait_for_note_ids(1)
         self.assert_titled(note, TITLE)
 
         self.note_menu(note, "p")
@@ -259,7 +215,7 @@ class ExactEndToEndTest(unittest.TestCase):
         self.press_in(about, "Return")
         self.wait_gone(about)
 
-        self.assertEqual(self.notes(), [note], "every answer left the note in place")
+        self.assertEqual(self.note_ids(), [note], "every answer left the note in place")
         self.stop_with_sigterm()
 
     def test_a_box_with_an_empty_caption_and_the_atom_error_keep_their_titles(self):
@@ -274,8 +230,8 @@ class ExactEndToEndTest(unittest.TestCase):
         signature, entries = package_entries(self.folder.file("Tobble.vlf"))
         write_package(self.folder.file("Plain.vlf"), signature,
                       [(name, data) for name, data in entries if name.lower() != b"desc.txt"])
-        self.start(env={"XDG_RUNTIME_DIR": runtime})
-        titles = self.answer_boxes(until=lambda: bool(self.notes()))
+        self.launch(env={"XDG_RUNTIME_DIR": runtime})
+        titles = self.answer_boxes(until=lambda: bool(self.note_ids()))
         self.assertEqual(titles, ["Error", "", "エラー"])
         self.stop_with_sigterm()
 
@@ -292,8 +248,8 @@ class ExactEndToEndTest(unittest.TestCase):
         os.symlink(self.folder.file("nowhere.bin"), self.folder.file("dangling.vlf"))
         os.mkdir(self.folder.file("folder.vlf"))
 
-        self.start()
-        titles = self.answer_boxes(until=lambda: bool(self.notes()))
+        self.launch()
+        titles = self.answer_boxes(until=lambda: bool(self.note_ids()))
         # Each unreadable package: the reader's and the loader's boxes as they come, then the
         # error in a box of the program's own; the folder shows nothing.
         expected = {"cut.vlf": [TITLE],
@@ -305,7 +261,7 @@ class ExactEndToEndTest(unittest.TestCase):
             self.assertIn(self.folder.file(name) + ": ", self.output())
         self.assertNotIn("folder.vlf", self.output())
 
-        [note] = self.wait_for_notes(1)
+        [note] = self.wait_for_note_ids(1)
         self.stop_with_sigterm()
         [(_, keys)] = read_ini(self.folder.file("VLZozed.ini"))
         self.assertEqual(keys["Character"], "Tobble")
@@ -316,10 +272,10 @@ class ExactEndToEndTest(unittest.TestCase):
                 os.remove(self.folder.file(name))
         open(self.folder.file("empty.vlf"), "wb").close()
         os.mkdir(self.folder.file("folder.vlf"))
-        self.start()
+        self.launch()
         titles = self.answer_boxes(until=lambda: self.program.poll() is not None)
         self.assertEqual(titles, ["TReadPackageFile.OpenStream", "", "エラー", TITLE, TITLE])
-        self.assertEqual(self.wait_for_exit(), 0)
+        self.assertEqual(self.wait_for_exit(DEADLINE), 0)
         self.assertEqual(sorted(os.listdir(self.folder.path)),
                          ["VLZozed", "empty.vlf", "folder.vlf"])
 
@@ -342,8 +298,8 @@ class ExactEndToEndTest(unittest.TestCase):
                    "Character": "Tobble"}),
         ])
         write_ini(self.folder.file("VLZozed_pref.ini"), [("System", {"BootCount": "2"})])
-        self.start()
-        self.wait_for_notes(2)
+        self.launch()
+        self.wait_for_note_ids(2)
 
         def box_pixels(top):
             screen = Screen(self.desktop)
@@ -364,9 +320,4 @@ class ExactEndToEndTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) < 2:
-        sys.exit(__doc__)
-    program_test.PROGRAM_DIR = os.path.abspath(sys.argv.pop(1))
-    # A sanitizer build: the desktop's own libraries (D-Bus) keep a few blocks until exit.
-    os.environ.setdefault("ASAN_OPTIONS", "detect_leaks=0")
-    unittest.main(verbosity=2)
+    main(__doc__)

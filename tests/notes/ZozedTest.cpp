@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "characters/Sprite.h"
+#include "doubles/ScriptedMessageBoxes.h"
 #include "notes/ZozedProp.h"
 #include "support/FakeDialogHost.h"
 #include "support/QtApplication.h"
 #include "toolkit/Image.h"
 #include "toolkit/Memo.h"
-#include "toolkit/ScriptedMessageBoxes.h"
 #include "toolkit/Timer.h"
 
 namespace vlz {
