@@ -89,6 +89,7 @@ TZozedForm::TZozedForm(TNoteHost& Host)
     memoFont.Color = clWhite;
     Memo->SetFont(memoFont);
     Memo->setFocus();
+    connect(Memo, &QPlainTextEdit::textChanged, this, [this] { FHost.NoteChanged(this); });
 
     Timer = new TTimer(this);
     Timer->SetInterval(50);
@@ -144,6 +145,7 @@ void TZozedForm::SetCharacter(int index) {
     if (const TSprite* sprite = FHost.CharacterAt(index)) {
         Timer->SetInterval(sprite->AnimationInterval);
     }
+    FHost.NoteChanged(this);
 }
 
 TFont TZozedForm::MemoFont() const {
@@ -152,6 +154,7 @@ TFont TZozedForm::MemoFont() const {
 
 void TZozedForm::SetMemoFont(const TFont& font) {
     Memo->SetFont(font);
+    FHost.NoteChanged(this);
 }
 
 TColor TZozedForm::MemoBGColor() const {
@@ -160,6 +163,7 @@ TColor TZozedForm::MemoBGColor() const {
 
 void TZozedForm::SetMemoBGColor(TColor color) {
     Memo->SetColor(color);
+    FHost.NoteChanged(this);
 }
 
 void TZozedForm::TimerTimer() {
@@ -330,6 +334,11 @@ void TZozedForm::ZozedPropClick() {
 void TZozedForm::BeforeShow() {
     SetSkipTaskbar(*this);
     KeepOnScreen();
+}
+
+void TZozedForm::moveEvent(QMoveEvent* event) {
+    TForm::moveEvent(event);
+    FHost.NoteChanged(this);
 }
 
 void TZozedForm::FormShow() {

@@ -77,6 +77,7 @@ class TZozedForm : public TForm, public TPropertyTarget {
     void FormHide() override;
     void FormClose(TCloseAction& Action) override;
     void BeforeShow() override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Hands the drag to the window system's move loop; false where there is none.
     virtual bool StartSystemMove();

@@ -17,6 +17,7 @@
 #include "characters/Sprite.h"
 #include "doubles/ScriptedMessageBoxes.h"
 #include "notes/ZozedProp.h"
+#include "support/EventLoop.h"
 #include "support/FakeDialogHost.h"
 #include "support/QtApplication.h"
 #include "toolkit/Image.h"
@@ -74,6 +75,8 @@ class FakeNoteHost : public TNoteHost {
     bool IsNote(const QWidget* window) const override {
         return std::find(Listed.begin(), Listed.end(), window) != Listed.end();
     }
+    void NoteChanged(TZozedForm* /*note*/) override { ++Changes; }
+    int Changes = 0;
 };
 
 // 0x00BBGGRR of a pixel of a 24-bit bitmap.
@@ -104,6 +107,28 @@ TEST_F(Zozed, StartsWithTheCreationLinesAndTheFirstCharactersInterval) {
     EXPECT_EQ(note_->Timer->Interval(), 70);
     EXPECT_EQ(note_->FrameCounter(), 0);
     EXPECT_EQ(note_->size(), QSize(320, 110));
+}
+
+TEST_F(Zozed, TellsItsHostOfEveryChangeThatIsSaved) {
+    note_->Show();
+    QCoreApplication::processEvents();
+    host_.Changes = 0;
+    note_->TimerTimer();
+    note_->Hide();
+    note_->Show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(host_.Changes, 0) << "animating, hiding and showing change nothing that is saved";
+
+    note_->Memo->InsertTyped(QStringLiteral("あ"));
+    EXPECT_EQ(host_.Changes, 1);
+    note_->Memo->Undo();
+    EXPECT_EQ(host_.Changes, 2);
+    note_->move(note_->pos() + QPoint(7, 3));
+    EXPECT_TRUE(testing::WaitFor([&] { return host_.Changes == 3; }));
+    note_->SetMemoFont(TFont{});
+    note_->SetMemoBGColor(Red);
+    note_->SetCharacter(1);
+    EXPECT_EQ(host_.Changes, 6);
 }
 
 TEST_F(Zozed, CharacterIndexIsKeptAsGivenAndTimedByWhatItStandsFor) {
