@@ -42,16 +42,9 @@ int main(int argc, char** argv) {
 
     // The running instance's marker, held for the whole run.
     ATOM marker = 0;
-    // Two starts at the same moment can both pass the marker check while neither window exists
-    // yet. Only one of them can take the application window's name; the other ends as a second
-    // start does, leaving the marker to the one that runs.
     TApplicationWindowServer windowServer;
-    if (CheckPrevInstance(marker) || !windowServer.Listen(ApplicationClassName, ApplicationTitle)) {
-        if (!windowServer.IsListening()) {
-            if (HWND running = FindWindow(ApplicationClassName, ApplicationTitle)) {
-                SetForegroundApplicationWindow(running);
-            }
-        }
+    if (RefusePrevInstance(
+            marker, [&] { return windowServer.Listen(ApplicationClassName, ApplicationTitle); })) {
         return 0;
     }
     std::srand(static_cast<unsigned>(std::time(nullptr)));

@@ -4,6 +4,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPalette>
+#include <QPointer>
 #include <QTimer>
 #include <QTranslator>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "platform/ExceptionText.h"
 #include "platform/MessageBox.h"
 #include "toolkit/Form.h"
+#include "toolkit/X11Window.h"
 
 namespace vlz {
 
@@ -41,8 +43,9 @@ TApplication* TApplication::Instance() {
 }
 
 void TApplication::SetTitle(const std::string& title) {
+    // Not Qt's application display name: the window systems' Qt platforms append that to every
+    // window title, and each window's caption is its own.
     FTitle = title;
-    setApplicationDisplayName(QString::fromStdString(title));
 }
 
 void TApplication::SetMainForm(TForm* form) {
@@ -71,7 +74,15 @@ void TApplication::ShowException(const std::string& message) {
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {
-        return QApplication::notify(receiver, event);
+        // Every window keeps its own title on the screen, whatever Qt's platform makes of it.
+        const bool titled =
+            event->type() == QEvent::Show || event->type() == QEvent::WindowTitleChange;
+        const QPointer<QWidget> window = titled ? qobject_cast<QWidget*>(receiver) : nullptr;
+        const bool handled = QApplication::notify(receiver, event);
+        if (window != nullptr) {
+            WriteExactTitle(*window);
+        }
+        return handled;
     } catch (...) {
         HandleException(std::current_exception());
         return false;

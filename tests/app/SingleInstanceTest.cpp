@@ -238,13 +238,14 @@ class SingleInstanceTest : public ::testing::Test {
     testing::TemporaryFolder programs_;
 };
 
-TEST_F(SingleInstanceTest, ASecondStartBringsTheFirstForwardAndTouchesNothing) {
+TEST_F(SingleInstanceTest, ASecondStartBringsTheFirstForwardOnceAndTouchesNothing) {
     Probe first(Install("a", "VLZozed"));
     ASSERT_EQ(first.ReadLine(), "running");
     auto before = Snapshot(programs_.Path() / "a");
 
     Probe second(Install("a", "VLZozed"));
     EXPECT_EQ(second.ReadLine(), "refused");
+    EXPECT_EQ(second.ReadLine(), "asked forward 1 times");
     EXPECT_EQ(second.Wait(), 0);
     EXPECT_EQ(first.ReadLine(), "activated");
     EXPECT_EQ(Snapshot(programs_.Path() / "a"), before);
@@ -293,7 +294,11 @@ TEST_F(SingleInstanceTest, OfTwoSimultaneousStartsOnlyOneRuns) {
     for (auto& probe : probes) {
         std::string line = probe->ReadLine();
         running += line == "running";
-        refused += line == "refused";
+        if (line == "refused") {
+            ++refused;
+            // Whichever way it lost, a refused start asks the running one forward exactly once.
+            EXPECT_EQ(probe->ReadLine(), "asked forward 1 times");
+        }
     }
     EXPECT_EQ(running, 1);
     EXPECT_EQ(refused, 3);
