@@ -11,9 +11,11 @@ namespace vlz {
 
 TPaintBox::TPaintBox(QWidget* parent)
     : TGraphicControl(parent), FBacking(std::make_unique<TBitmap>()) {
+    // What is drawn on the canvas reaches the screen with the window's next paint, together
+    // with whatever else changed in the same round of events.
     FBacking->OnChange = [this](TObject&) {
         if (!FPainting && isVisible()) {
-            repaint();
+            update();
         }
     };
 }
