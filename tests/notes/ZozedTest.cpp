@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QMenu>
 #include <QTimer>
 #include <algorithm>
@@ -196,6 +197,23 @@ TEST_F(Zozed, PropertiesOpenTheHostsDialogOnThisNote) {
     note_->ZozedProp->trigger();
     EXPECT_TRUE(shown);
     EXPECT_FALSE(dialog.isVisible());
+}
+
+TEST_F(Zozed, ShownNotesDrawOneFramePerIntervalOfTheirCharacterInStep) {
+    auto twin = CreateForm<TZozedForm>(host_);  // the same character: 70 ms
+    auto slow = CreateForm<TZozedForm>(host_);
+    slow->SetCharacter(1);  // 250 ms
+    note_->Show();
+    twin->Show();
+    slow->Show();
+    QDeadlineTimer deadline(20'000);
+    while (slow->FrameCounter() < 4 && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    }
+    ASSERT_GE(slow->FrameCounter(), 4);
+    EXPECT_EQ(note_->FrameCounter(), twin->FrameCounter()) << "one beat draws both";
+    const double expected = slow->FrameCounter() * 250.0 / 70.0;
+    EXPECT_NEAR(note_->FrameCounter(), expected, 3.0);
 }
 
 TEST_F(Zozed, HidingStopsTheAnimationAndShowingGoesOnFromTheSameFrame) {
