@@ -100,6 +100,10 @@ bool PrepareDisplay() {
     if (hasX && !platformChosen) {
         setenv("QT_QPA_PLATFORM", "xcb", 1);
     }
+    // The notes repaint small rectangles of small windows several times a second. Through shared
+    // memory each such repaint first waits for the X server to have read the previous one (a round
+    // trip, two thread wake-ups); sending the few pixels along with the request waits for nothing.
+    setenv("QT_XCB_NO_MITSHM", "1", 0);
     if (!hasX && !hasWayland && !platformChosen) {
         std::fprintf(stderr,
                      "VLZozed: no display found (DISPLAY and WAYLAND_DISPLAY are unset); "
