@@ -15,6 +15,7 @@
 #include "notes/ZozedProp.h"
 #include "platform/ExceptionText.h"
 #include "platform/ExecutablePath.h"
+#include "platform/MemoryAdvice.h"
 #include "platform/MessageBox.h"
 #include "platform/ScopeGuard.h"
 #include "platform/WindowFinder.h"
@@ -90,6 +91,9 @@ int main(int argc, char** argv) {
     TTerminationWatcher termination([&] { mainForm->Close(); });
 
     Guarded([&] { mainForm->LoadAll(); });
+    // Start-up leaves freed memory behind (packages read, pictures decoded, the font
+    // configuration parsed, the first layouts); once the notes are painted it goes back.
+    QTimer::singleShot(2000, &application, [] { ReturnFreeMemory(); });
     const int status = application.Run();
     ReleaseInstanceMarker(marker);
 

@@ -1,5 +1,6 @@
 #include "platform/MemoryAdvice.h"
 
+#include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -23,6 +24,10 @@ void PrepareForWriting(void* block, std::size_t size) {
 #ifdef MADV_POPULATE_WRITE
     madvise(pages, length, MADV_POPULATE_WRITE);
 #endif
+}
+
+void ReturnFreeMemory() {
+    malloc_trim(0);
 }
 
 }  // namespace vlz

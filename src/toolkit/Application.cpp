@@ -124,6 +124,11 @@ void PrepareDesktop(TApplication& application) {
          {"ＭＳ Ｐゴシック", "ＭＳ ゴシック", "MS UI Gothic", "MS PGothic", "MS Gothic"}) {
         QFont::insertSubstitution(QString::fromUtf8(face), QString::fromLatin1(JapaneseFace));
     }
+    // Menus and Qt's own dialogs speak Japanese too: in a Latin face every kana would come from
+    // a fallback face, and every control would load and keep a face that shows nothing of ours.
+    QFont interfaceFont = QApplication::font();
+    interfaceFont.setFamilies({QString::fromLatin1(JapaneseFace)});
+    QApplication::setFont(interfaceFont);
 
     const QPalette palette = QApplication::palette();
     const auto set = [&](int index, QPalette::ColorRole role) {
