@@ -2,12 +2,17 @@
 """Runs the benchmarks that have a peer, each in the same run as its peer, and prints one table
 row per measure: our figure, the peer's, the ratio and the goal.
 
-    bench/run.py [--build DIR] [--repetitions N] [--only TEXT] [--list]
+    bench/run.py [--build DIR] [--repetitions N] [--program-repetitions N] [--only TEXT] [--list]
 
 DIR is a Release build with the benchmarks (default: build-release beside this folder), made with
 
     cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVLZ_BUILD_TESTS=OFF
-    cmake --build build-release --target dib_benchmarks dib_conversion_bench
+    cmake --build build-release
+
+The program's own rows (idle cost, memory, first note on screen) start VLZozed and its peers on
+a private virtual desktop through the scripts of bench/program; the peers are the naive Qt notes
+program built beside the benchmarks and xpad where it is installed (apt-get install xpad). Their
+figures are medians over the program repetitions, the smallest in brackets.
 
 Figures are the median over N repetitions, with the smallest in brackets. Repetitions of ours
 and of the peer take turns (Google Benchmark's random interleaving), so that both see the same
@@ -58,6 +63,26 @@ class Benchmark(Source):
         return [value * self.scale for value in values]
 
 
+@dataclass
+class ProgramFigure(Source):
+    """One figure of one program from a script of bench/program, which starts every program the
+    chosen rows need in one run, taking turns."""
+
+    script: str
+    program: str  # the name the script reports the program under
+    figure: str
+    unit: str = ""
+
+    def samples(self, runner):
+        return runner.program_script(self.script).get(self.program, {}).get(self.figure, [])
+
+
+PROGRAM_OPTIONS = {"VLZozed": "vlzozed", "naive Qt notes": "naive", "xpad": "xpad"}
+# Starts per program repetition: a start until the first note is shown takes a fraction of a
+# second, an idle measurement most of a minute.
+STARTS_PER_REPETITION = {"idle_cost.py": 1, "first_note.py": 5}
+
+
 class Goal:
     def judge(self, ours, peer):
         """Returns (ratio text, goal text, met) for the medians of both sides."""
@@ -73,6 +98,19 @@ class TimesFaster(Goal):
     def judge(self, ours, peer):
         ratio = peer / ours
         return f"{ratio:.1f}×", f"≥ {self.times:g}×", ratio >= self.times
+
+
+@dataclass
+class AtMost(Goal):
+    """Lower is better; ours must stay at or below a limit. The ratio says how many times lower
+    than the peer's it is."""
+
+    limit: float
+    unit: str
+
+    def judge(self, ours, peer):
+        ratio = f"{peer / ours:.1f}×" if peer is not None and ours > 0 else "—"
+        return ratio, f"≤ {self.limit:g} {self.unit}", ours <= self.limit
 
 
 @dataclass
@@ -107,6 +145,41 @@ ROWS = [
     ),
     reducer(256, TimesFaster(6)),
     reducer(16, TimesFaster(5)),
+    Row(
+        "20 notes animating, share of one core",
+        ProgramFigure("idle_cost.py", "VLZozed", "cpu", "%"),
+        "naive Qt notes, 20 notes",
+        ProgramFigure("idle_cost.py", "naive Qt notes", "cpu", "%"),
+        AtMost(0.8, "%"),
+    ),
+    Row(
+        "wake-ups per second, 20 notes animating",
+        ProgramFigure("idle_cost.py", "VLZozed", "wakeups", "/s"),
+        "naive Qt notes, 20 notes",
+        ProgramFigure("idle_cost.py", "naive Qt notes", "wakeups", "/s"),
+        AtMost(100, "/s"),
+    ),
+    Row(
+        "wake-ups per second, all 20 notes hidden",
+        ProgramFigure("idle_cost.py", "VLZozed", "hidden_wakeups", "/s"),
+        "",
+        None,
+        AtMost(0, "/s"),
+    ),
+    Row(
+        "resident memory, 20 notes",
+        ProgramFigure("idle_cost.py", "VLZozed", "rss", "MB"),
+        "xpad, 20 pads",
+        ProgramFigure("idle_cost.py", "xpad", "rss", "MB"),
+        AtMost(34, "MB"),
+    ),
+    Row(
+        "first note on screen after start (Xvfb)",
+        ProgramFigure("first_note.py", "VLZozed", "first_note", "ms"),
+        "xpad",
+        ProgramFigure("first_note.py", "xpad", "first_note", "ms"),
+        AtMost(40, "ms"),
+    ),
 ]
 
 
@@ -114,14 +187,38 @@ ROWS = [
 class Runner:
     build: Path
     repetitions: int
+    program_repetitions: int = 3
     wanted: dict = field(default_factory=dict)  # program -> benchmark names
     results: dict = field(default_factory=dict)  # program -> name -> runs
+    scripts: dict = field(default_factory=dict)  # script -> programs it is to start
+    script_results: dict = field(default_factory=dict)  # script -> program -> figure -> samples
 
     def plan(self, rows):
         for row in rows:
             for source in (row.ours, row.peer):
                 if isinstance(source, Benchmark):
                     self.wanted.setdefault(source.program, set()).add(source.name)
+                elif isinstance(source, ProgramFigure):
+                    self.scripts.setdefault(source.script, set()).add(source.program)
+
+    def program_script(self, script):
+        if script not in self.script_results:
+            options = sorted(PROGRAM_OPTIONS[name] for name in self.scripts[script])
+            command = [sys.executable, str(ROOT / "bench" / "program" / script),
+                       f"--build={self.build}",
+                       f"--repetitions={self.program_repetitions * STARTS_PER_REPETITION[script]}",
+                       f"--programs={','.join(options)}", "--json"]
+            print(f"running {script}: {', '.join(sorted(self.scripts[script]))}",
+                  file=sys.stderr, flush=True)
+            finished = subprocess.run(command, capture_output=True, text=True, check=False)
+            if finished.returncode != 0:
+                sys.exit(f"{script} failed:\n{finished.stderr}")
+            results = json.loads(finished.stdout.strip().splitlines()[-1])
+            for program in self.scripts[script]:
+                if program not in results:
+                    print(f"{program} was left out: see {script}", file=sys.stderr)
+            self.script_results[script] = results
+        return self.script_results[script]
 
     def google_benchmark(self, program):
         if program not in self.results:
@@ -184,6 +281,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--build", type=Path, default=ROOT / "build-release")
     parser.add_argument("--repetitions", type=int, default=5)
+    parser.add_argument("--program-repetitions", type=int, default=3,
+                        help="starts of each program for the program's own rows")
     parser.add_argument("--only", default="", help="rows whose measure contains this text")
     parser.add_argument("--list", action="store_true", help="list the rows and stop")
     arguments = parser.parse_args()
@@ -197,7 +296,7 @@ def main():
     if warning:
         print(f"warning: {warning}", file=sys.stderr)
 
-    runner = Runner(arguments.build, arguments.repetitions)
+    runner = Runner(arguments.build, arguments.repetitions, arguments.program_repetitions)
     runner.plan(rows)
     load_before = os.getloadavg()[0]
     lines = [
@@ -206,16 +305,22 @@ def main():
     ]
     for row in rows:
         ours = row.ours.samples(runner)
-        peer = row.peer.samples(runner)
-        ratio, goal, met = row.goal.judge(statistics.median(ours), statistics.median(peer))
+        peer = row.peer.samples(runner) if row.peer else []
+        if not ours:
+            lines.append(f"| {row.measure} | not measured | | | | |")
+            continue
+        ratio, goal, met = row.goal.judge(statistics.median(ours),
+                                          statistics.median(peer) if peer else None)
+        peer_text = f"{row.peer_name}: {figure(peer, row.peer.unit)}" if peer else (
+            f"{row.peer_name}: not available" if row.peer_name else "—")
         lines.append(
-            f"| {row.measure} | {figure(ours, row.ours.unit)} "
-            f"| {row.peer_name}: {figure(peer, row.peer.unit)} | {ratio} | {goal} "
+            f"| {row.measure} | {figure(ours, row.ours.unit)} | {peer_text} | {ratio} | {goal} "
             f"| {'yes' if met else 'NO'} |"
         )
     print("\n".join(lines))
     print(
-        f"\nmedian (min) of {arguments.repetitions} repetitions, CPU time; load average "
+        f"\nlibrary rows: median (min) of {arguments.repetitions} repetitions, CPU time; program "
+        f"rows: median (min) of {arguments.program_repetitions} starts; load average "
         f"{load_before:.1f} before, {os.getloadavg()[0]:.1f} after, on {os.cpu_count()} CPUs"
     )
     return 0

@@ -1,0 +1,103 @@
+"""Time from starting a notes program to its first note on the screen (its window mapped by the
+window manager), on a virtual desktop (Xvfb + openbox + trayer), for VLZozed and its peers in
+one run, starts of each taking turns.
+
+Usage: first_note.py [--app DIR] [--build DIR] [--repetitions N] [--notes N] [--json]
+                     [--programs vlzozed,xpad,naive]
+
+Each program starts once first, untimed, so that its files exist and the system's caches hold
+what it reads; then every timed start opens the notes that the previous one saved.
+"""
+
+import argparse
+import json
+import os
+import statistics
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
+from desktop import VirtualDesktop  # noqa: E402
+from programs import NaiveQtNotes, VLZozedProgram, Xpad  # noqa: E402
+from xmap import MapWatcher  # noqa: E402
+
+
+def start_until_first_note(desktop, program, run):
+    """Seconds from starting the program to its first note mapped; the program is stopped."""
+    with MapWatcher(desktop.display) as watcher:
+        started = time.monotonic()
+        process = desktop.run(run.command, name=program.name.replace(" ", "_"),
+                              env=run.environment)
+        window = watcher.wait(program.is_note, timeout=30)
+    desktop.stop_process(process)
+    if window is None:
+        raise RuntimeError(f"{program.name} showed no note: {desktop.log_of(process)}")
+    return window.mapped_at - started
+
+
+def measure(programs, repetitions, notes):
+    samples = {program.name: [] for program in programs}
+    with VirtualDesktop() as desktop, \
+            _prepared_all(programs, notes) as runs:
+        for program in programs:
+            start_until_first_note(desktop, program, runs[program.name])  # warm-up
+        for _ in range(repetitions):
+            for program in programs:
+                seconds = start_until_first_note(desktop, program, runs[program.name])
+                samples[program.name].append(seconds * 1000)
+    return samples
+
+
+class _prepared_all:
+    def __init__(self, programs, notes):
+        self.contexts = [(program.name, program.prepared(notes)) for program in programs]
+
+    def __enter__(self):
+        return {name: context.__enter__() for name, context in self.contexts}
+
+    def __exit__(self, *exc_info):
+        for _, context in reversed(self.contexts):
+            context.__exit__(*exc_info)
+        return False
+
+
+def choose_programs(names, app, build):
+    known = {"vlzozed": VLZozedProgram(app), "naive": NaiveQtNotes(build), "xpad": Xpad()}
+    chosen = []
+    for name in names:
+        program = known[name]
+        reason = program.missing()
+        if reason:
+            print(f"leaving out {program.name}: {reason}", file=sys.stderr)
+        else:
+            chosen.append(program)
+    return chosen
+
+
+def main():
+    root = os.path.normpath(os.path.join(HERE, "..", ".."))
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--build", default=os.path.join(root, "build-release"))
+    parser.add_argument("--app", help="program folder (default: BUILD/app)")
+    parser.add_argument("--repetitions", type=int, default=10)
+    parser.add_argument("--notes", type=int, default=1)
+    parser.add_argument("--programs", default="vlzozed,xpad")
+    parser.add_argument("--json", action="store_true", help="samples as JSON, in milliseconds")
+    arguments = parser.parse_args()
+    programs = choose_programs(arguments.programs.split(","),
+                               arguments.app or os.path.join(arguments.build, "app"),
+                               arguments.build)
+    samples = measure(programs, arguments.repetitions, arguments.notes)
+    if arguments.json:
+        print(json.dumps({name: {"first_note": values} for name, values in samples.items()}))
+        return 0
+    for name, values in samples.items():
+        print(f"{name}: first note after {statistics.median(values):.1f} ms "
+              f"(min {min(values):.1f}, max {max(values):.1f}, {len(values)} starts)")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
