@@ -60,6 +60,8 @@ int main(int argc, char** argv) {
     // Task switchers and Wayland compositors match the windows to the installed desktop entry.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(ApplicationId));
     PrepareDesktop(application);
+    // The first note's memo waits for its face; it loads while the forms are made.
+    std::jthread fonts = PrepareFonts();
 
     TFileLocations files;
     try {

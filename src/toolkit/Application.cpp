@@ -1,6 +1,7 @@
 #include "toolkit/Application.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPalette>
@@ -111,6 +112,19 @@ bool PrepareDisplay() {
         return false;
     }
     return true;
+}
+
+std::jthread PrepareFonts() {
+    // The memo's face as the notes ask for it, and the interface face: the text of both first
+    // lays itself out in them, and each needs the list of faces that stand in for it.
+    QFont memo(QStringLiteral("ＭＳ Ｐゴシック"));
+    memo.setPixelSize(12);
+    const QFont interface = QApplication::font();
+    return std::jthread([memo, interface] {
+        for (const QFont& font : {memo, interface}) {
+            QFontMetrics(font).horizontalAdvance(QStringLiteral("あA1"));
+        }
+    });
 }
 
 void PrepareDesktop(TApplication& application) {
