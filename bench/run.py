@@ -72,6 +72,7 @@ class ProgramFigure(Source):
     program: str  # the name the script reports the program under
     figure: str
     unit: str = ""
+    mean: bool = False  # for coarse samples (clock ticks), the mean says more than the median
 
     def samples(self, runner):
         return runner.program_script(self.script).get(self.program, {}).get(self.figure, [])
@@ -182,9 +183,9 @@ ROWS = [
     ),
     Row(
         "CPU used until the first note is on screen",
-        ProgramFigure("first_note.py", "VLZozed", "first_note_cpu", "ms"),
+        ProgramFigure("first_note.py", "VLZozed", "first_note_cpu", "ms", mean=True),
         "xpad",
-        ProgramFigure("first_note.py", "xpad", "first_note_cpu", "ms"),
+        ProgramFigure("first_note.py", "xpad", "first_note_cpu", "ms", mean=True),
         AtMost(40, "ms"),
     ),
 ]
@@ -270,6 +271,10 @@ def figure(samples, unit):
     return f"{number(statistics.median(samples))} {unit} (min {number(min(samples))})"
 
 
+def mean_figure(samples, unit):
+    return f"{statistics.mean(samples):.3g} {unit} (mean)"
+
+
 def build_warning(build):
     cache = build / "CMakeCache.txt"
     if not cache.exists():
@@ -316,12 +321,14 @@ def main():
         if not ours:
             lines.append(f"| {row.measure} | not measured | | | | |")
             continue
-        ratio, goal, met = row.goal.judge(statistics.median(ours),
-                                          statistics.median(peer) if peer else None)
-        peer_text = f"{row.peer_name}: {figure(peer, row.peer.unit)}" if peer else (
+        mean = getattr(row.ours, "mean", False)
+        middle = statistics.mean if mean else statistics.median
+        show = mean_figure if mean else figure
+        ratio, goal, met = row.goal.judge(middle(ours), middle(peer) if peer else None)
+        peer_text = f"{row.peer_name}: {show(peer, row.peer.unit)}" if peer else (
             f"{row.peer_name}: not available" if row.peer_name else "—")
         lines.append(
-            f"| {row.measure} | {figure(ours, row.ours.unit)} | {peer_text} | {ratio} | {goal} "
+            f"| {row.measure} | {show(ours, row.ours.unit)} | {peer_text} | {ratio} | {goal} "
             f"| {'yes' if met else 'NO'} |"
         )
     print("\n".join(lines))
