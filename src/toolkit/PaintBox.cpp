@@ -11,11 +11,11 @@ namespace vlz {
 
 TPaintBox::TPaintBox(QWidget* parent)
     : TGraphicControl(parent), FBacking(std::make_unique<TBitmap>()) {
-    // What is drawn on the canvas reaches the screen with the window's next paint, together
-    // with whatever else changed in the same round of events.
+    // What is drawn on the canvas reaches the screen at once, as a copy to the screen does:
+    // an update would post an event (and wake the event loop) for every note drawn on a beat.
     FBacking->OnChange = [this](TObject&) {
         if (!FPainting && isVisible()) {
-            update();
+            repaint();
         }
     };
 }
