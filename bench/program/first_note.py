@@ -23,7 +23,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
 from desktop import VirtualDesktop  # noqa: E402
-from programs import NaiveQtNotes, VLZozedProgram, Xpad  # noqa: E402
+from programs import add_program_arguments, chosen_programs  # noqa: E402
 from xmap import MapWatcher  # noqa: E402
 
 
@@ -79,32 +79,13 @@ class _prepared_all:
         return False
 
 
-def choose_programs(names, app, build):
-    known = {"vlzozed": VLZozedProgram(app), "naive": NaiveQtNotes(build), "xpad": Xpad()}
-    chosen = []
-    for name in names:
-        program = known[name]
-        reason = program.missing()
-        if reason:
-            print(f"leaving out {program.name}: {reason}", file=sys.stderr)
-        else:
-            chosen.append(program)
-    return chosen
-
-
 def main():
-    root = os.path.normpath(os.path.join(HERE, "..", ".."))
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--build", default=os.path.join(root, "build-release"))
-    parser.add_argument("--app", help="program folder (default: BUILD/app)")
+    add_program_arguments(parser, "vlzozed,xpad")
     parser.add_argument("--repetitions", type=int, default=10)
     parser.add_argument("--notes", type=int, default=1)
-    parser.add_argument("--programs", default="vlzozed,xpad")
-    parser.add_argument("--json", action="store_true", help="samples as JSON, in milliseconds")
     arguments = parser.parse_args()
-    programs = choose_programs(arguments.programs.split(","),
-                               arguments.app or os.path.join(arguments.build, "app"),
-                               arguments.build)
+    programs = chosen_programs(arguments)
     samples = measure(programs, arguments.repetitions, arguments.notes)
     if arguments.json:
         print(json.dumps(samples))

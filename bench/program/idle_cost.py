@@ -23,7 +23,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
 from desktop import VirtualDesktop  # noqa: E402
-from first_note import choose_programs  # noqa: E402
+from programs import add_program_arguments, chosen_programs  # noqa: E402
 from xmap import MapWatcher  # noqa: E402
 
 SETTLE_SECONDS = 3  # start-up work and the first paints are not the idle cost
@@ -137,19 +137,13 @@ def measure(programs, notes, seconds, repetitions):
 
 
 def main():
-    root = os.path.normpath(os.path.join(HERE, "..", ".."))
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--build", default=os.path.join(root, "build-release"))
-    parser.add_argument("--app", help="program folder (default: BUILD/app)")
+    add_program_arguments(parser, "vlzozed,naive,xpad")
     parser.add_argument("--notes", type=int, default=20)
     parser.add_argument("--seconds", type=float, default=20)
     parser.add_argument("--repetitions", type=int, default=3)
-    parser.add_argument("--programs", default="vlzozed,naive,xpad")
-    parser.add_argument("--json", action="store_true", help="every sample as JSON")
     arguments = parser.parse_args()
-    programs = choose_programs(arguments.programs.split(","),
-                               arguments.app or os.path.join(arguments.build, "app"),
-                               arguments.build)
+    programs = chosen_programs(arguments)
     samples = measure(programs, arguments.notes, arguments.seconds, arguments.repetitions)
     if arguments.json:
         print(json.dumps(samples))

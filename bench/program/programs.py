@@ -13,10 +13,12 @@ A peer that is not installed says so through `missing()`, and the benchmarks lea
 import contextlib
 import os
 import shutil
+import sys
 import tempfile
 from dataclasses import dataclass, field
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.normpath(os.path.join(HERE, "..", ".."))
 
 
 @dataclass
@@ -132,3 +134,27 @@ class Xpad(Program):
             yield Run(["xpad", "--show"], environment)
         finally:
             shutil.rmtree(home, ignore_errors=True)
+
+
+def add_program_arguments(parser, programs):
+    """The command-line options every program benchmark takes; `programs` is the default list."""
+    parser.add_argument("--build", default=os.path.join(ROOT, "build-release"))
+    parser.add_argument("--app", help="program folder (default: BUILD/app)")
+    parser.add_argument("--programs", default=programs,
+                        help="comma-separated, of vlzozed, naive and xpad")
+    parser.add_argument("--json", action="store_true", help="every sample as JSON")
+
+
+def chosen_programs(arguments):
+    """The programs named by --programs that can run here; the others are named on stderr."""
+    known = {"vlzozed": VLZozedProgram(arguments.app or os.path.join(arguments.build, "app")),
+             "naive": NaiveQtNotes(arguments.build), "xpad": Xpad()}
+    chosen = []
+    for name in arguments.programs.split(","):
+        program = known[name]
+        reason = program.missing()
+        if reason:
+            print(f"leaving out {program.name}: {reason}", file=sys.stderr)
+        else:
+            chosen.append(program)
+    return chosen
