@@ -35,7 +35,7 @@ HELPERS_GONE_SECONDS = 32
 class Desktop(VirtualDesktop):
     def server_pid(self):
         """The X server's process id, whose work for the program counts too."""
-        return next(process.pid for name, process in self._processes if name == "Xvfb")
+        return next(process.pid for name, process in self.started_since(0) if name == "Xvfb")
 
 
 def counters(pid):

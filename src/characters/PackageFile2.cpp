@@ -5,6 +5,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/Cp932Case.h"
+#include "platform/LittleEndian.h"
 #include "platform/MessageBox.h"
 
 namespace vlz {
@@ -13,12 +14,6 @@ const char PackageSignature[PackageSignatureSize] = {'\x0C', 'P', 'a', 'c', 'k',
                                                      'e',    'F', 'i', 'l', 'e', '2'};
 
 namespace {
-
-std::int32_t LittleEndian32(const std::uint8_t* bytes) {
-    return static_cast<std::int32_t>(
-        static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-        static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24);
-}
 
 // Reads exactly `count` bytes; false when the stream ends first.
 bool ReadFully(TStream& stream, void* buffer, std::size_t count) {
@@ -59,7 +54,8 @@ void TReadPackageFile::OpenStream(TStream& stream) {
         RejectHeader();
         return;
     }
-    auto count = static_cast<std::int16_t>(countBytes[0] | countBytes[1] << 8);
+    auto count =
+        static_cast<std::int16_t>(TLittleEndianReader(countBytes, sizeof countBytes).U16());
     if (count < 0 ||
         stream.Remaining() < static_cast<std::int64_t>(count) * std::int64_t{PackageEntrySize}) {
         RejectHeader();
@@ -71,12 +67,16 @@ void TReadPackageFile::OpenStream(TStream& stream) {
         RejectHeader();
         return;
     }
+    // Each entry: a name of up to 255 bytes after its length byte, then Offset and Size.
     entries_.resize(static_cast<std::size_t>(count));
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
-        const std::uint8_t* record = directory.data() + i * PackageEntrySize;
-        entries_[i].Name.assign(reinterpret_cast<const char*>(record + 1), record[0]);
-        entries_[i].Offset = LittleEndian32(record + 256);
-        entries_[i].Size = LittleEndian32(record + 260);
+    TLittleEndianReader reader(directory.data(), directory.size());
+    for (TPackageEntry& entry : entries_) {
+        const std::uint8_t length = reader.U8();
+        entry.Name.assign(reinterpret_cast<const char*>(directory.data() + reader.Position()),
+                          length);
+        reader.Skip(PackageNameCapacity);
+        entry.Offset = reader.I32();
+        entry.Size = reader.I32();
     }
     count_ = count;
     dataStart_ = stream.Position();

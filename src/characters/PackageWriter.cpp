@@ -3,25 +3,17 @@
 #include <limits>
 
 #include "characters/PackageFile2.h"
+#include "platform/LittleEndian.h"
 
 namespace vlz {
-namespace {
-
-void AppendLittleEndian32(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) {
-        bytes.push_back(static_cast<std::uint8_t>(value >> shift));
-    }
-}
-
-}  // namespace
 
 std::vector<std::uint8_t> BuildPackage(const std::vector<TPackageItem>& items) {
     if (items.size() > static_cast<std::size_t>(std::numeric_limits<std::int16_t>::max())) {
         throw EPackageError("too many entries for one package (at most 32767)");
     }
     std::vector<std::uint8_t> bytes(PackageSignature, PackageSignature + PackageSignatureSize);
-    bytes.push_back(static_cast<std::uint8_t>(items.size()));
-    bytes.push_back(static_cast<std::uint8_t>(items.size() >> 8));
+    TLittleEndianWriter writer(bytes);
+    writer.U16(static_cast<std::uint16_t>(items.size()));
 
     std::uint64_t offset = 0;
     for (const TPackageItem& item : items) {
@@ -34,8 +26,8 @@ std::vector<std::uint8_t> BuildPackage(const std::vector<TPackageItem>& items) {
         bytes.push_back(static_cast<std::uint8_t>(item.Name.size()));
         bytes.insert(bytes.end(), item.Name.begin(), item.Name.end());
         bytes.resize(bytes.size() + PackageNameCapacity - item.Name.size(), 0);
-        AppendLittleEndian32(bytes, static_cast<std::uint32_t>(offset));
-        AppendLittleEndian32(bytes, static_cast<std::uint32_t>(item.Data.size()));
+        writer.U32(static_cast<std::uint32_t>(offset));
+        writer.U32(static_cast<std::uint32_t>(item.Data.size()));
         offset += item.Data.size();
     }
     for (const TPackageItem& item : items) {

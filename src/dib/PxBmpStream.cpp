@@ -1,7 +1,6 @@
 #include "dib/PxBmpStream.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -65,14 +64,13 @@ void ReadInfoHeader(TStream& stream, const BITMAPFILEHEADER& fileHeader, TPxDIBI
     if (!IsKnownBitCount(header.biBitCount)) {
         Invalid("TPxInternalDIB.LoadFromStream: Invalid BitCout");
     }
-    std::uint64_t colors = header.biClrUsed != 0
-                               ? header.biClrUsed
-                               : static_cast<std::uint64_t>(ColorCountOf(header.biBitCount));
+    std::uint64_t colors = ColorTableEntriesOf(header);
     std::uint64_t masks = header.biCompression == BI_BITFIELDS ? 3 : 0;
     // The table holds 256 entries behind the masks; entries beyond are skipped unread.
     std::uint64_t kept = std::min<std::uint64_t>(colors, 256);
     ReadColorEntries(stream, infos.Colors, static_cast<std::size_t>(masks + kept));
-    std::uint64_t consumed = BitmapFileHeaderSize + BitmapInfoHeaderSize + (colors + masks) * 4;
+    std::uint64_t consumed =
+        BitmapFileHeaderSize + InfoHeaderPartSize(BitmapInfoHeaderSize, header);
     if (colors > kept) {
         // A count near 2^32 fails here rather than after a skip far past the end of the stream.
         if (fileHeader.bfOffBits < consumed) {
@@ -86,19 +84,20 @@ void ReadInfoHeader(TStream& stream, const BITMAPFILEHEADER& fileHeader, TPxDIBI
 
 // 12-byte header: the rest of the header and a full table of triples, turned into a 40-byte one.
 void ReadCoreHeader(TStream& stream, const BITMAPFILEHEADER& fileHeader, TPxDIBInfos& infos) {
-    // The header and the largest table of triples (256).
-    std::array<std::uint8_t, BitmapCoreHeaderSize + 256 * 3> core{};
-    core[0] = BitmapCoreHeaderSize;
-    stream.ReadBuffer(core.data() + 4, BitmapCoreHeaderSize - 4);
-    auto bitCount = static_cast<std::uint16_t>(core[CoreHeaderBitCountOffset] |
-                                               core[CoreHeaderBitCountOffset + 1] << 8);
+    std::uint8_t fields[BitmapCoreHeaderSize - 4];
+    TLittleEndianReader reader = ReadFields(stream, fields);
+    BITMAPCOREHEADER core = ReadCoreHeaderFields(reader);
+    std::uint16_t bitCount = core.bcBitCount;
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24) {
         Invalid("TPxInternalDIB.LoadFromStream: Invalid BitCount");
     }
-    std::size_t tableBytes = CoreTripleCount(bitCount) * 3;
-    stream.ReadBuffer(core.data() + BitmapCoreHeaderSize, tableBytes);
-    SkipGap(stream, fileHeader.bfOffBits, BitmapFileHeaderSize + BitmapCoreHeaderSize + tableBytes);
-    ConvertCoreHeader(core.data(), infos);
+    std::size_t triples = FullColorTableSize(bitCount);
+    std::vector<std::uint8_t> table(triples * 3);
+    stream.ReadBuffer(table.data(), table.size());
+    TLittleEndianReader tableReader(table.data(), table.size());
+    ReadColorTriples(tableReader, infos.Colors, triples);
+    SkipGap(stream, fileHeader.bfOffBits, BitmapFileHeaderSize + CoreHeaderPartSize(core));
+    ConvertCoreHeader(core, infos);
 }
 
 // Fills the whole new block from the stream. Page faults, one per page of a fresh block, would

@@ -35,11 +35,8 @@ std::uint64_t ReadHeaderPart(const std::uint8_t* data, std::size_t size, TPxDIBI
         }
         BITMAPINFOHEADER& header = infos.Header;
         ReadInfoHeaderFields(reader, header);
-        std::uint64_t colors = header.biClrUsed != 0
-                                   ? header.biClrUsed
-                                   : static_cast<std::uint64_t>(ColorCountOf(header.biBitCount));
-        std::uint64_t headerPart =
-            BitmapInfoHeaderSize + colors * 4 + (header.biCompression == BI_BITFIELDS ? 12 : 0);
+        std::uint64_t colors = ColorTableEntriesOf(header);
+        std::uint64_t headerPart = InfoHeaderPartSize(BitmapInfoHeaderSize, header);
         if (headerPart > size) {
             InvalidData();
         }
@@ -51,16 +48,13 @@ std::uint64_t ReadHeaderPart(const std::uint8_t* data, std::size_t size, TPxDIBI
         return headerPart;
     }
     if (headerSize == BitmapCoreHeaderSize) {
-        if (size < BitmapCoreHeaderSize) {
+        BITMAPCOREHEADER core = ReadCoreHeaderFields(reader);
+        std::uint64_t headerPart = CoreHeaderPartSize(core);
+        if (reader.Overrun() || headerPart > size) {
             InvalidData();
         }
-        std::uint16_t bitCount = static_cast<std::uint16_t>(
-            data[CoreHeaderBitCountOffset] | data[CoreHeaderBitCountOffset + 1] << 8);
-        std::uint64_t headerPart = BitmapCoreHeaderSize + CoreTripleCount(bitCount) * 3;
-        if (headerPart > size) {
-            InvalidData();
-        }
-        ConvertCoreHeader(data, infos);
+        ReadColorTriples(reader, infos.Colors, FullColorTableSize(core.bcBitCount));
+        ConvertCoreHeader(core, infos);
         return headerPart;
     }
     InvalidData();

@@ -1,10 +1,10 @@
 #include "dib/PxConverterSupport.h"
 
 #include <cstdlib>
-#include <limits>
 #include <string>
 
 #include "dib/PxDIBError.h"
+#include "dib/PxDIBHeader.h"
 #include "platform/Exception.h"
 
 namespace vlz {
@@ -13,8 +13,9 @@ TPxRowLayout SourceLayout(const TPxDIBInfos& src, const char* routine) {
     const std::int64_t width = src.Header.biWidth;
     const std::int64_t height = std::llabs(static_cast<std::int64_t>(src.Header.biHeight));
     const std::int64_t stride = DibStride(src.Header.biBitCount, width);
-    if (width <= 0 || height == 0 || src.Bits == nullptr || src.ImageSize < 0 ||
-        stride * height > src.ImageSize) {
+    // BlockSizeOf refuses what does not fit 32 bits before it multiplies.
+    const std::int64_t size = BlockSizeOf(stride, height);
+    if (width <= 0 || height == 0 || src.Bits == nullptr || size < 0 || size > src.ImageSize) {
         throw EPxDIBInvalidDIB(std::string(routine) + ": Invalid DIB Size");
     }
     return {static_cast<std::int32_t>(width), static_cast<std::int32_t>(height),
@@ -23,7 +24,7 @@ TPxRowLayout SourceLayout(const TPxDIBInfos& src, const char* routine) {
 
 TPxRowLayout DestinationLayout(const TPxRowLayout& source, int bitCount, const char* routine) {
     const std::int64_t stride = DibStride(bitCount, source.Width);
-    if (stride * source.Height > std::numeric_limits<std::int32_t>::max()) {
+    if (BlockSizeOf(stride, source.Height) < 0) {
         throw EOutOfMemory(std::string(routine) + ": Image Too Large");
     }
     return {source.Width, source.Height, static_cast<std::int32_t>(stride)};

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "dib/PxDIBError.h"
+#include "dib/PxHeldPalettes.h"
 #include "dib/PxMemory.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Canvas.h"
@@ -225,7 +226,7 @@ void TPxDIB::Draw(TCanvas& canvas, const TRect& rect) {
 HPALETTE TPxDIB::OwnPalette() const {
     TPxInternalDIB& store = *FInternalDIB;
     if (store.Palette == nullptr && store.DIBInfos.Header.biClrUsed != 0) {
-        store.Palette = store.CreatePaletteFromDIB();
+        store.Palette = HoldPalette(store.CreatePaletteFromDIB());
     }
     return store.Palette;
 }
@@ -247,7 +248,7 @@ void TPxDIB::SetPalette(HPALETTE palette) {
     if (palette == nullptr) {
         store.DIBInfos.Header.biClrUsed = 0;
         // A cached palette of the old table would no longer describe the image.
-        DeletePalette(store.Palette);
+        DeleteHeldPalette(store.Palette);
         store.Palette = nullptr;
         return;
     }
@@ -261,8 +262,11 @@ void TPxDIB::SetPalette(HPALETTE palette) {
         store.DIBInfos.Colors[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
     }
     if (store.Palette != palette) {
-        DeletePalette(store.Palette);
-        store.Palette = palette;
+        // A palette that the library frees already (another image's, one this image shared before
+        // it was made unique, a fixed one) is taken as a copy; any other is taken over.
+        HPALETTE own = IsHeldPalette(palette) ? CopyPalette(palette) : palette;
+        DeleteHeldPalette(store.Palette);
+        store.Palette = HoldPalette(own);
     }
     // A new colour table is a new palette, whether or not the store was just copied.
     store.PaletteChanged = true;

@@ -63,7 +63,8 @@ class TPxDIB : public TPxGraphic {
     // image without colour table). The caller does not own it.
     HPALETTE GetPalette() override;
     // Takes the palette's entries as the colour table (indices unchanged); the store owns the
-    // palette afterwards. Null empties the colour table.
+    // palette afterwards, or a copy of it when the library frees it already (an image's palette,
+    // a fixed one). Null empties the colour table.
     void SetPalette(HPALETTE palette) override;
     TClipboardFormat GetClipboardFormat() const override { return CF_DIB; }
 

@@ -21,17 +21,16 @@ TPxDIBCanvas::TPxDIBCanvas(TPxDIB* dib) {
     int bits = header.biBitCount;
     bool drawable = header.biCompression == BI_RGB &&
                     (bits == 1 || bits == 4 || bits == 8 || bits == 24) &&
-                    infos.MappingHandle != NoMapping &&
-                    SectionSize(infos.MappingHandle) >= static_cast<std::size_t>(infos.ImageSize);
-    std::uint8_t* view = drawable ? MapSection(infos.MappingHandle) : nullptr;
-    if (view == nullptr) {
+                    infos.MappingHandle != NoMapping;
+    if (drawable) {
+        FView = MapSection(infos.MappingHandle);
+    }
+    if (FView.Data == nullptr || FView.Size < static_cast<std::size_t>(infos.ImageSize)) {
         throw EOutOfResources("TPxDIBCanvas.Create: Cannot Create Memory DC");
     }
-    FMapping = infos.MappingHandle;
-    FBits = view;
     FSectionHeader = header;
     std::copy(infos.Colors, infos.Colors + 256, FSectionColors);
-    SetHandle({&FSectionHeader, FSectionColors, FBits});
+    SetHandle({&FSectionHeader, FSectionColors, FView.Data});
 }
 
 TPxDIBCanvas::~TPxDIBCanvas() {
@@ -40,10 +39,8 @@ TPxDIBCanvas::~TPxDIBCanvas() {
 
 void TPxDIBCanvas::Close() {
     SetHandle({});
-    if (FBits != nullptr) {
-        UnmapSection(FMapping, FBits);
-        FBits = nullptr;
-    }
+    // The view alone: the image's store may have been replaced, and its section closed, since.
+    UnmapSection(FView);
     if (FDIB != nullptr) {
         FDIB->CheckPaletteChanged();
         FDIB->SetModified(true);

@@ -11,6 +11,7 @@
 
 #include "dib/PxDIB.h"
 #include "graphics/Canvas.h"
+#include "platform/SharedMemory.h"
 
 namespace vlz {
 
@@ -34,8 +35,8 @@ class TPxDIBCanvas : public TCanvas {
     // the BITMAPINFO it was created with.
     BITMAPINFOHEADER FSectionHeader;
     RGBQUAD FSectionColors[256] = {};
-    MappingHandle FMapping = NoMapping;
-    std::uint8_t* FBits = nullptr;
+    // The canvas's own mapping of the store's section, with the length it was made with.
+    TSectionView FView;
 };
 
 }  // namespace vlz

@@ -7,6 +7,7 @@
 #include "dib/PxConvertPixelFormat.h"
 #include "dib/PxDIB.h"
 #include "dib/PxDIBCanvas.h"
+#include "dib/PxHeldPalettes.h"
 #include "graphics/Canvas.h"
 #include "platform/ScopeGuard.h"
 
@@ -21,14 +22,14 @@ HPALETTE MakeFixedPalette(const PALETTEENTRY* entries, int count) {
     if (palette == nullptr) {
         throw EOutOfResources("TPxDIB.GetPalette: Cannot Make Palette(1)");
     }
-    return palette;
+    return HoldPalette(palette);
 }
 
 }  // namespace
 
 void ReleaseFixedPalettes() {
-    DeletePalette(halftonePalette);
-    DeletePalette(monochromePalette);
+    DeleteHeldPalette(halftonePalette);
+    DeleteHeldPalette(monochromePalette);
     halftonePalette = monochromePalette = nullptr;
 }
 

@@ -4,6 +4,7 @@
 
 #include "dib/PxDIBError.h"
 #include "dib/PxDIBHeader.h"
+#include "dib/PxHeldPalettes.h"
 #include "platform/Exception.h"
 
 namespace vlz {
@@ -63,12 +64,12 @@ void TPxInternalDIB::CreateDIB(std::int32_t width, std::int32_t height, std::int
 void TPxInternalDIB::FreeDIB() {
     FreeMemory(DIBInfos.MappingHandle, DIBInfos.Bits, UseFileMapping);
     DIBInfos.ImageSize = 0;
-    DeletePalette(Palette);
+    DeleteHeldPalette(Palette);
     Palette = nullptr;
 }
 
 void TPxInternalDIB::InvalidatePalette() {
-    DeletePalette(Palette);
+    DeleteHeldPalette(Palette);
     Palette = nullptr;
     PaletteChanged = true;
 }
@@ -120,16 +121,8 @@ void TPxInternalDIB::Commit(const TPxDIBInfos& infos) {
 }
 
 std::int32_t ColorCountOf(std::int32_t bitCount) {
-    switch (bitCount) {
-        case 1:
-            return 2;
-        case 4:
-            return 16;
-        case 8:
-            return 256;
-        default:
-            return 0;
-    }
+    // A negative count, seen unsigned, is none of the three either.
+    return static_cast<std::int32_t>(FullColorTableSize(static_cast<std::uint32_t>(bitCount)));
 }
 
 std::int32_t MaskShiftOf(std::uint32_t mask) {

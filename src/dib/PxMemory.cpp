@@ -23,19 +23,21 @@ void GetMemory(std::int32_t size, MappingHandle& mapping, std::uint8_t*& bits,
     if (section == NoMapping) {
         throw EOutOfResources("GetMemory: Cannot Make File Mapping Object");
     }
-    std::uint8_t* view = MapSection(section);
-    if (view == nullptr) {
+    TSectionView view = MapSection(section);
+    if (view.Data == nullptr) {
         CloseSection(section);
         throw EOutOfResources("GetMemory: Cannot Make View of File Map");
     }
     mapping = section;
-    bits = view;
+    bits = view.Data;
 }
 
 void FreeMemory(MappingHandle& mapping, std::uint8_t*& bits, bool useFileMapping) {
     if (bits != nullptr) {
         if (useFileMapping) {
-            UnmapSection(mapping, bits);
+            // The block's own section is still open here, so it still knows the view's length.
+            TSectionView view{bits, SectionSize(mapping)};
+            UnmapSection(view);
         } else {
             std::free(bits);
         }

@@ -14,6 +14,7 @@
 #include "dib/PxBlockGuard.h"
 #include "dib/PxDIBError.h"
 #include "dib/PxDIBHeader.h"
+#include "graphics/RleCodes.h"
 #include "platform/MemoryAdvice.h"
 #include "platform/SharedMemory.h"
 
@@ -23,7 +24,6 @@ namespace {
 
 constexpr std::uint8_t EscapeEndOfLine = 0;
 constexpr std::uint8_t EscapeEndOfBitmap = 1;
-constexpr std::uint8_t EscapeDelta = 2;
 
 // The shape of an uncompressed image, checked once so that the loops below can trust it.
 struct TLayout {
@@ -55,18 +55,12 @@ void RequireFormat(const TPxDIBInfos& infos, int bitCount, std::uint32_t compres
     throw EPxDIBInvalidDIB(std::string(routine) + ": Bad RLE Data " + std::to_string(number));
 }
 
-// The source stream as far as the block goes; a negative size counts as empty.
-struct TStreamBytes {
-    const std::uint8_t* Next;
-    const std::uint8_t* End;
-    std::size_t Left() const { return static_cast<std::size_t>(End - Next); }
-};
-
-TStreamBytes StreamOf(const TPxDIBInfos& infos) {
+// The codes of a source record, as far as its block goes; a negative size counts as empty.
+TRleCodeReader CodesOf(const TPxDIBInfos& infos, int bitCount) {
     std::size_t size = infos.Bits == nullptr || infos.ImageSize < 0
                            ? 0
                            : static_cast<std::size_t>(infos.ImageSize);
-    return {infos.Bits, infos.Bits + size};
+    return TRleCodeReader(infos.Bits, size, bitCount);
 }
 
 // Writes `count` nibbles into a 4-bit row from pixel x on. `NibbleAt(i)` gives nibble i. A high
@@ -81,10 +75,11 @@ void PutNibbles(std::uint8_t* row, std::int64_t x, std::int64_t count, NibbleAt 
     }
 }
 
-// Decodes an RLE stream into a zeroed block. `Bits` is 8 or 4; `first` is the first of the
-// routine's four error numbers.
+// Decodes RLE codes into a zeroed block, refusing every code that leaves the image. `Bits` is 8
+// or 4; `first` is the first of the routine's four error numbers. Codes cut off by the end of the
+// data end decoding where they start.
 template <int Bits>
-void DecodeRLE(TStreamBytes stream, std::uint8_t* pixels, const TLayout& layout,
+void DecodeRLE(TRleCodeReader codes, std::uint8_t* pixels, const TLayout& layout,
                const char* routine, int first) {
     // An odd-width 4-bit row may have the spare nibble of its last byte written.
     const std::int64_t limit = Bits == 8 ? layout.Width : (layout.Width + 1) & ~std::int64_t{1};
@@ -92,32 +87,32 @@ void DecodeRLE(TStreamBytes stream, std::uint8_t* pixels, const TLayout& layout,
     std::int64_t x = 0;
     std::int64_t y = 0;
     std::uint8_t* row = pixels;
-    while (stream.Left() >= 2) {
-        std::uint8_t count = stream.Next[0];
-        std::uint8_t value = stream.Next[1];
-        stream.Next += 2;
-        if (count != 0) {
-            if (x + count > limit || y >= rows) {
-                BadData(routine, first + 3);
-            }
-            if constexpr (Bits == 8) {
-                std::memset(row + x, value, count);
-            } else if ((x & 1) == 0) {
-                // Pixel pairs line up with bytes, so each whole byte is the value itself.
-                std::memset(row + (x >> 1), value, static_cast<std::size_t>(count >> 1));
-                if ((count & 1) != 0) {
-                    row[(x + count) >> 1] = value & 0xF0;
+    for (;;) {
+        const TRleCode code = codes.Next();
+        switch (code.Kind) {
+            case TRleCodeKind::Run: {
+                const std::uint8_t count = code.Count;
+                const std::uint8_t value = code.Value;
+                if (x + count > limit || y >= rows) {
+                    BadData(routine, first + 3);
                 }
-            } else {
-                PutNibbles(row, x, count, [value](std::int64_t index) {
-                    return (index & 1) == 0 ? value >> 4 : value & 0x0F;
-                });
+                if constexpr (Bits == 8) {
+                    std::memset(row + x, value, count);
+                } else if ((x & 1) == 0) {
+                    // Pixel pairs line up with bytes, so each whole byte is the value itself.
+                    std::memset(row + (x >> 1), value, static_cast<std::size_t>(count >> 1));
+                    if ((count & 1) != 0) {
+                        row[(x + count) >> 1] = value & 0xF0;
+                    }
+                } else {
+                    PutNibbles(row, x, count, [value](std::int64_t index) {
+                        return (index & 1) == 0 ? value >> 4 : value & 0x0F;
+                    });
+                }
+                x += count;
+                break;
             }
-            x += count;
-            continue;
-        }
-        switch (value) {
-            case EscapeEndOfLine:
+            case TRleCodeKind::EndOfLine:
                 x = 0;
                 ++y;
                 if (y > rows) {
@@ -125,49 +120,42 @@ void DecodeRLE(TStreamBytes stream, std::uint8_t* pixels, const TLayout& layout,
                 }
                 row += layout.Stride;
                 break;
-            case EscapeEndOfBitmap:
-                return;
-            case EscapeDelta:
-                if (stream.Left() < 2) {
-                    return;
-                }
-                x += stream.Next[0];
-                y += stream.Next[1];
-                stream.Next += 2;
+            case TRleCodeKind::Delta:
+                x += code.DeltaX;
+                y += code.DeltaY;
                 if (x > limit || y > rows) {
                     BadData(routine, first + 1);
                 }
                 row = pixels + y * layout.Stride;
                 break;
-            default: {
-                std::int64_t length = value;
+            case TRleCodeKind::Absolute: {
+                const std::int64_t length = code.Count;
                 if (x + length > limit || y >= rows) {
                     BadData(routine, first + 2);
                 }
-                std::size_t dataBytes = Bits == 8 ? value : (value + 1u) / 2;
-                if (stream.Left() < dataBytes) {
-                    return;  // cut off inside its pixels: nothing more to decode
+                const std::uint8_t* literal = code.Pixels;
+                if (literal == nullptr) {
+                    return;
                 }
                 if constexpr (Bits == 8) {
-                    std::memcpy(row + x, stream.Next, value);
+                    std::memcpy(row + x, literal, code.Count);
                 } else if ((x & 1) == 0) {
-                    std::memcpy(row + (x >> 1), stream.Next, value >> 1);
-                    if ((value & 1) != 0) {
-                        row[(x + length) >> 1] = stream.Next[value >> 1] & 0xF0;
+                    std::memcpy(row + (x >> 1), literal, code.Count >> 1);
+                    if ((code.Count & 1) != 0) {
+                        row[(x + length) >> 1] = literal[code.Count >> 1] & 0xF0;
                     }
                 } else {
-                    const std::uint8_t* literal = stream.Next;
                     PutNibbles(row, x, length, [literal](std::int64_t index) {
                         std::uint8_t byte = literal[index >> 1];
                         return (index & 1) == 0 ? byte >> 4 : byte & 0x0F;
                     });
                 }
-                // Runs are padded to an even number of bytes; the padding may be cut off.
-                std::size_t paddedBytes = (dataBytes + 1) & ~std::size_t{1};
-                stream.Next += std::min(paddedBytes, stream.Left());
                 x += length;
                 break;
             }
+            case TRleCodeKind::EndOfBitmap:
+            case TRleCodeKind::EndOfData:
+                return;
         }
     }
 }
@@ -176,10 +164,18 @@ template <int Bits>
 void Decode(const TPxDIBInfos& source, TPxDIBInfos& destination, bool useFileMapping,
             const char* routine, int first) {
     RequireFormat(source, Bits, Bits == 8 ? BI_RLE8 : BI_RLE4, routine);
-    TLayout layout = LayoutOf(source.Header, Bits, routine);
+    // The expansion is the one block whose size a header declares instead of the bytes that are
+    // there, so a small file can ask for any amount. Like every block of the library it must fit
+    // the 32-bit ImageSize; up to that it costs only the pages the codes write to.
+    const BITMAPINFOHEADER& header = source.Header;
+    if (header.biWidth > 0 &&
+        BlockSizeOf(DibStride(Bits, header.biWidth), RowCountOf(header)) < 0) {
+        throw EOutOfMemory(std::string(routine) + ": Image Too Large");
+    }
+    TLayout layout = LayoutOf(header, Bits, routine);
     TPxDIBInfos result = source;
     TPxBlockGuard block(result, layout.Size, useFileMapping);
-    DecodeRLE<Bits>(StreamOf(source), result.Bits, layout, routine, first);
+    DecodeRLE<Bits>(CodesOf(source, Bits), result.Bits, layout, routine, first);
     result.Header.biCompression = BI_RGB;
     result.Header.biSizeImage = 0;
     destination = result;

@@ -4,6 +4,7 @@
 #include <climits>
 #include <new>
 
+#include "graphics/BmpHeaders.h"
 #include "graphics/Clipboard.h"
 #include "graphics/RasterOp.h"
 #include "graphics/StretchDIBits.h"
@@ -66,25 +67,6 @@ TPixelFormat FormatOfBitCount(int bitCount) {
         default:
             return TPixelFormat::pf24bit;
     }
-}
-
-void Put16(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    out.push_back(static_cast<std::uint8_t>(value));
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
-}
-
-std::uint32_t Get32(const std::uint8_t* bytes) {
-    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
-           (static_cast<std::uint32_t>(bytes[3]) << 24);
-}
-
-std::uint16_t Get16(const std::uint8_t* bytes) {
-    return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
 }
 
 [[noreturn]] void InvalidBitmap() {
@@ -268,36 +250,32 @@ void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {
 //   pixels            rows bottom-up when biHeight > 0, each padded to four bytes
 // `pixelOffset` is where the pixels start in the stream, or -1 when they follow the table.
 void TBitmap::ReadPackedDib(TStream& stream, std::int64_t pixelOffset) {
-    std::uint8_t fields[40];
+    std::uint8_t fields[BitmapInfoHeaderSize];
     stream.ReadBuffer(fields, sizeof fields);
+    TLittleEndianReader reader(fields, sizeof fields);
+    const std::uint32_t headerSize = reader.U32();
     BITMAPINFOHEADER header;
-    header.biSize = Get32(fields);
-    header.biWidth = static_cast<std::int32_t>(Get32(fields + 4));
-    header.biHeight = static_cast<std::int32_t>(Get32(fields + 8));
-    header.biPlanes = Get16(fields + 12);
-    header.biBitCount = Get16(fields + 14);
-    header.biCompression = Get32(fields + 16);
-    header.biClrUsed = Get32(fields + 32);
+    ReadInfoHeaderFields(reader, header);
     int bitCount = header.biBitCount;
-    if (header.biSize < BitmapInfoHeaderSize || header.biSize > 124 || header.biPlanes != 1 ||
+    if (headerSize < BitmapInfoHeaderSize || headerSize > 124 || header.biPlanes != 1 ||
         header.biCompression != BI_RGB ||
         (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24) ||
         header.biWidth <= 0 || header.biHeight == 0 || header.biHeight == INT32_MIN) {
         InvalidBitmap();
     }
-    stream.Skip(header.biSize - BitmapInfoHeaderSize);
-    int maxColors = bitCount <= 8 ? 1 << bitCount : 256;
-    if (header.biClrUsed > static_cast<std::uint32_t>(maxColors)) {
+    stream.Skip(headerSize - BitmapInfoHeaderSize);
+    const std::uint32_t maxColors = bitCount <= 8 ? FullColorTableSize(bitCount) : 256;
+    if (header.biClrUsed > maxColors) {
         InvalidBitmap();
     }
-    int colorCount = header.biClrUsed != 0 ? static_cast<int>(header.biClrUsed)
-                                           : (bitCount <= 8 ? maxColors : 0);
+    auto colorCount = static_cast<int>(ColorTableEntriesOf(header));
     std::array<RGBQUAD, 256> colors{};
     std::vector<std::uint8_t> table(static_cast<std::size_t>(colorCount) * 4);
     stream.ReadBuffer(table.data(), table.size());
-    for (int i = 0; i < colorCount; ++i) {
-        const std::uint8_t* entry = table.data() + 4 * i;
-        colors[static_cast<std::size_t>(i)] = {entry[0], entry[1], entry[2], 0};
+    TLittleEndianReader tableReader(table.data(), table.size());
+    ReadColorTable(tableReader, colors.data(), static_cast<std::size_t>(colorCount));
+    for (RGBQUAD& color : colors) {
+        color.rgbReserved = 0;
     }
     if (pixelOffset >= 0) {
         if (pixelOffset < stream.Position()) {
@@ -308,7 +286,8 @@ void TBitmap::ReadPackedDib(TStream& stream, std::int64_t pixelOffset) {
     int width = header.biWidth;
     int height = header.biHeight > 0 ? header.biHeight : -header.biHeight;
     std::int64_t stride = DibStride(bitCount, width);
-    if (stride * height > MaxImageBytes || stride * height > stream.Remaining()) {
+    // Divided, not multiplied: a width and a height near 2^31 overflow even 64 bits.
+    if (height > MaxImageBytes / stride || stride * height > stream.Remaining()) {
         InvalidBitmap();
     }
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(stride * height));
@@ -324,8 +303,8 @@ void TBitmap::ReadPackedDib(TStream& stream, std::int64_t pixelOffset) {
     adopted.biPlanes = 1;
     adopted.biBitCount = static_cast<std::uint16_t>(bitCount);
     adopted.biSizeImage = static_cast<std::uint32_t>(stride * height);
-    adopted.biXPelsPerMeter = static_cast<std::int32_t>(Get32(fields + 24));
-    adopted.biYPelsPerMeter = static_cast<std::int32_t>(Get32(fields + 28));
+    adopted.biXPelsPerMeter = header.biXPelsPerMeter;
+    adopted.biYPelsPerMeter = header.biYPelsPerMeter;
     adopted.biClrUsed = static_cast<std::uint32_t>(colorCount);
     header_ = adopted;
     colors_ = colors;
@@ -340,22 +319,25 @@ void TBitmap::ReadPackedDib(TStream& stream, std::int64_t pixelOffset) {
 void TBitmap::WritePackedDib(TStream& stream) const {
     int colorCount = format_ == TPixelFormat::pf24bit ? 0 : ColorTableSize(header_);
     std::int64_t stride = Stride();
+    BITMAPINFOHEADER header;
+    header.biSize = BitmapInfoHeaderSize;
+    header.biWidth = Width();
+    header.biHeight = Height();  // bottom-up
+    header.biPlanes = 1;
+    header.biBitCount = header_.biBitCount;
+    header.biCompression = BI_RGB;
+    header.biSizeImage = static_cast<std::uint32_t>(stride * Height());
+    header.biXPelsPerMeter = header_.biXPelsPerMeter;
+    header.biYPelsPerMeter = header_.biYPelsPerMeter;
+    header.biClrUsed = static_cast<std::uint32_t>(colorCount);
     std::vector<std::uint8_t> out;
-    Put32(out, BitmapInfoHeaderSize);
-    Put32(out, static_cast<std::uint32_t>(Width()));
-    Put32(out, static_cast<std::uint32_t>(Height()));  // bottom-up
-    Put16(out, 1);
-    Put16(out, header_.biBitCount);
-    Put32(out, BI_RGB);
-    Put32(out, static_cast<std::uint32_t>(stride * Height()));
-    Put32(out, static_cast<std::uint32_t>(header_.biXPelsPerMeter));
-    Put32(out, static_cast<std::uint32_t>(header_.biYPelsPerMeter));
-    Put32(out, static_cast<std::uint32_t>(colorCount));
-    Put32(out, 0);
-    for (int i = 0; i < colorCount; ++i) {
-        const RGBQUAD& color = colors_[static_cast<std::size_t>(i)];
-        out.insert(out.end(), {color.rgbBlue, color.rgbGreen, color.rgbRed, 0});
+    TLittleEndianWriter writer(out);
+    WriteInfoHeader(writer, header);
+    std::array<RGBQUAD, 256> colors = colors_;
+    for (RGBQUAD& color : colors) {
+        color.rgbReserved = 0;
     }
+    WriteColorTable(writer, colors.data(), static_cast<std::size_t>(colorCount));
     stream.WriteBuffer(out.data(), out.size());
     for (int y = Height() - 1; y >= 0; --y) {
         stream.WriteBuffer(ScanLine(y), static_cast<std::size_t>(stride));
@@ -364,13 +346,14 @@ void TBitmap::WritePackedDib(TStream& stream) const {
 
 void TBitmap::LoadFromStream(TStream& stream) {
     std::int64_t start = stream.Position();
-    std::uint8_t fileHeader[BitmapFileHeaderSize];
-    stream.ReadBuffer(fileHeader, sizeof fileHeader);
-    if (Get16(fileHeader) != BitmapFileType) {
+    std::uint8_t fields[BitmapFileHeaderSize];
+    stream.ReadBuffer(fields, sizeof fields);
+    TLittleEndianReader reader(fields, sizeof fields);
+    BITMAPFILEHEADER fileHeader = ReadFileHeader(reader);
+    if (fileHeader.bfType != BitmapFileType) {
         InvalidBitmap();
     }
-    std::uint32_t offBits = Get32(fileHeader + 10);
-    ReadPackedDib(stream, offBits != 0 ? start + offBits : -1);
+    ReadPackedDib(stream, fileHeader.bfOffBits != 0 ? start + fileHeader.bfOffBits : -1);
 }
 
 void TBitmap::SaveToStream(TStream& stream) {
@@ -378,13 +361,14 @@ void TBitmap::SaveToStream(TStream& stream) {
         throw EInvalidGraphic("Cannot save an empty bitmap");
     }
     int colorCount = format_ == TPixelFormat::pf24bit ? 0 : ColorTableSize(header_);
-    std::uint32_t offBits = BitmapFileHeaderSize + BitmapInfoHeaderSize + 4u * colorCount;
-    std::vector<std::uint8_t> fileHeader;
-    Put16(fileHeader, BitmapFileType);
-    Put32(fileHeader, offBits + static_cast<std::uint32_t>(Stride() * Height()));
-    Put32(fileHeader, 0);
-    Put32(fileHeader, offBits);
-    stream.WriteBuffer(fileHeader.data(), fileHeader.size());
+    BITMAPFILEHEADER fileHeader;
+    fileHeader.bfType = BitmapFileType;
+    fileHeader.bfOffBits = BitmapFileHeaderSize + BitmapInfoHeaderSize + 4u * colorCount;
+    fileHeader.bfSize = fileHeader.bfOffBits + static_cast<std::uint32_t>(Stride() * Height());
+    std::vector<std::uint8_t> bytes;
+    TLittleEndianWriter writer(bytes);
+    WriteFileHeader(writer, fileHeader);
+    stream.WriteBuffer(bytes.data(), bytes.size());
     WritePackedDib(stream);
 }
 

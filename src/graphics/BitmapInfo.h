@@ -38,6 +38,16 @@ struct BITMAPINFOHEADER {
     std::uint32_t biClrImportant = 0;
 };
 
+// The header of OS/2-style files and packed DIBs: no compression, no colour count, and a table
+// of RGB triples behind it.
+struct BITMAPCOREHEADER {
+    std::uint32_t bcSize = 0;
+    std::uint16_t bcWidth = 0;
+    std::uint16_t bcHeight = 0;
+    std::uint16_t bcPlanes = 0;
+    std::uint16_t bcBitCount = 0;
+};
+
 struct RGBQUAD {
     std::uint8_t rgbBlue = 0;
     std::uint8_t rgbGreen = 0;

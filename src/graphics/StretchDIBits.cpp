@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <new>
+#include <utility>
 #include <vector>
 
 #include "graphics/PixelTranslation.h"
 #include "graphics/RasterOp.h"
-#include "graphics/RleDecoder.h"
+#include "graphics/RleCodes.h"
 
 namespace vlz {
 namespace {
@@ -60,6 +60,151 @@ std::vector<int> MapAxis(int first, int last, int start, int extent, int sourceS
     return map;
 }
 
+// How source pixels land on the target: the raster operation and what it combines with.
+struct TCombine {
+    std::uint8_t Code;
+    std::uint32_t Pattern;
+    std::uint32_t Mask;  // the target's pixel bits
+};
+
+// Draws RLE data as its codes come, one data line at a time: the pixels of a line that target
+// rows show are gathered in a buffer of the target's columns and combined with those rows when
+// the line ends. Lines only ever move on, so no line is seen twice; memory follows the target,
+// whatever picture size the header declares. Pixels the data never sets leave the target alone.
+void StretchRle(const TDibSurface& target, TRleCodeReader codes, int bitCount, int imageHeight,
+                int firstColumn, const std::vector<int>& columns, int firstRow,
+                const std::vector<int>& rows, TPixelTranslation& translate,
+                const TCombine& combine) {
+    // Target rows by the data line they show (the data's first line is the picture's bottom row),
+    // and target columns by the source column they show.
+    std::vector<std::pair<std::int64_t, int>> lineRows;
+    for (std::size_t index = 0; index < rows.size(); ++index) {
+        if (rows[index] >= 0) {
+            lineRows.emplace_back(imageHeight - 1 - rows[index],
+                                  firstRow + static_cast<int>(index));
+        }
+    }
+    std::vector<std::pair<std::int64_t, int>> takers;
+    for (std::size_t index = 0; index < columns.size(); ++index) {
+        if (columns[index] >= 0) {
+            takers.emplace_back(columns[index], static_cast<int>(index));
+        }
+    }
+    if (lineRows.empty() || takers.empty()) {
+        return;
+    }
+    std::sort(lineRows.begin(), lineRows.end());
+    std::sort(takers.begin(), takers.end());
+
+    const int count = static_cast<int>(columns.size());
+    std::vector<std::uint32_t> values(static_cast<std::size_t>(count));
+    std::vector<std::uint8_t> written(static_cast<std::size_t>(count));
+    std::vector<std::uint32_t> targetRow(static_cast<std::size_t>(count));
+    bool anyWritten = false;
+    std::size_t nextRow = 0;  // lineRows from here on are still to be drawn
+    std::size_t taker = 0;    // first taker at or right of x on a shown line
+    std::int64_t line = 0;
+    std::int64_t x = 0;
+    bool shown = lineRows.front().first == 0;
+
+    auto endLine = [&](std::int64_t newLine) {
+        for (; nextRow < lineRows.size() && lineRows[nextRow].first == line; ++nextRow) {
+            if (!anyWritten) {
+                continue;
+            }
+            int row = lineRows[nextRow].second;
+            ReadRow(target, row, firstColumn, count, targetRow.data());
+            // Each stretch of written pixels is combined in one go.
+            for (std::size_t start = 0; start < written.size();) {
+                if (written[start] == 0) {
+                    ++start;
+                    continue;
+                }
+                std::size_t end = start + 1;
+                while (end < written.size() && written[end] != 0) {
+                    ++end;
+                }
+                CombineRow(combine.Code, combine.Pattern, &values[start], &targetRow[start],
+                           static_cast<int>(end - start));
+                for (std::size_t index = start; index < end; ++index) {
+                    targetRow[index] &= combine.Mask;
+                }
+                start = end;
+            }
+            WriteRow(target, row, firstColumn, count, targetRow.data());
+        }
+        if (anyWritten) {
+            std::fill(written.begin(), written.end(), 0);
+            anyWritten = false;
+        }
+        line = newLine;
+        while (nextRow < lineRows.size() && lineRows[nextRow].first < line) {
+            ++nextRow;
+        }
+        shown = nextRow < lineRows.size() && lineRows[nextRow].first == line;
+        taker = 0;
+    };
+    // Pixels x to x + length - 1 of a shown line; valueAt(k) gives the k-th, translated.
+    auto put = [&](std::int64_t length, auto valueAt) {
+        while (taker < takers.size() && takers[taker].first < x) {
+            ++taker;
+        }
+        for (; taker < takers.size() && takers[taker].first < x + length; ++taker) {
+            auto index = static_cast<std::size_t>(takers[taker].second);
+            values[index] = valueAt(takers[taker].first - x);
+            written[index] = 1;
+            anyWritten = true;
+        }
+    };
+    auto nibble = [](std::uint8_t byte, std::int64_t k) -> std::uint32_t {
+        return (k & 1) != 0 ? byte & 0x0F : byte >> 4;
+    };
+
+    while (nextRow < lineRows.size()) {
+        const TRleCode code = codes.Next();
+        switch (code.Kind) {
+            case TRleCodeKind::Run:
+                if (shown) {
+                    // One or two values for the whole run, translated once.
+                    const std::uint32_t high =
+                        translate(bitCount == 8 ? code.Value : nibble(code.Value, 0));
+                    const std::uint32_t low =
+                        bitCount == 8 ? high : translate(nibble(code.Value, 1));
+                    put(code.Count, [&](std::int64_t k) { return (k & 1) != 0 ? low : high; });
+                }
+                x += code.Count;
+                break;
+            case TRleCodeKind::Absolute:
+                if (code.Pixels == nullptr) {
+                    endLine(line);
+                    return;
+                }
+                if (shown) {
+                    put(code.Count, [&](std::int64_t k) {
+                        return translate(bitCount == 8 ? code.Pixels[k]
+                                                       : nibble(code.Pixels[k >> 1], k));
+                    });
+                }
+                x += code.Count;
+                break;
+            case TRleCodeKind::EndOfLine:
+                x = 0;
+                endLine(line + 1);
+                break;
+            case TRleCodeKind::Delta:
+                x += code.DeltaX;
+                if (code.DeltaY != 0) {
+                    endLine(line + code.DeltaY);
+                }
+                break;
+            case TRleCodeKind::EndOfBitmap:
+            case TRleCodeKind::EndOfData:
+                endLine(line);
+                return;
+        }
+    }
+}
+
 }  // namespace
 
 int StretchDIBits(const TDibSurface& target, int x, int y, int width, int height, int sourceX,
@@ -89,16 +234,6 @@ int StretchDIBits(const TDibSurface& target, int x, int y, int width, int height
 
     int imageWidth = header.biWidth;
     int imageHeight = std::abs(header.biHeight);
-    TExpandedRle expanded;
-    if (compressed) {
-        try {
-            ExpandRle(static_cast<const std::uint8_t*>(bits), header.biSizeImage, header.biBitCount,
-                      imageWidth, imageHeight, true, expanded);
-        } catch (const std::bad_alloc&) {
-            return 0;
-        }
-    }
-
     bool mirrorX = Normalise(x, width) != Normalise(sourceX, sourceWidth);
     bool mirrorY = Normalise(y, height) != Normalise(sourceY, sourceHeight);
     int firstColumn = std::max(x, 0);
@@ -116,9 +251,17 @@ int StretchDIBits(const TDibSurface& target, int x, int y, int width, int height
         MapAxis(firstRow, lastRow, y, height, sourceY, sourceHeight, imageHeight, mirrorY);
 
     TPixelTranslation translate(header.biBitCount, info.colors, ColorTableSize(header), target);
-    std::uint8_t code = RopCode(rop);
-    std::uint32_t mask = target.BitCount() == 24 ? 0xFFFFFF : (1u << target.BitCount()) - 1;
-    std::uint32_t patternValue = ColorToPixel(target, pattern);
+    TCombine combine{RopCode(rop), ColorToPixel(target, pattern),
+                     target.BitCount() == 24 ? 0xFFFFFFu : (1u << target.BitCount()) - 1};
+    if (compressed) {
+        StretchRle(target,
+                   TRleCodeReader(static_cast<const std::uint8_t*>(bits), header.biSizeImage,
+                                  header.biBitCount),
+                   header.biBitCount, imageHeight, firstColumn, columns, firstRow, rows, translate,
+                   combine);
+        return height;
+    }
+
     int count = lastColumn - firstColumn;
     std::vector<std::uint32_t> sourceRow(static_cast<std::size_t>(imageWidth));
     std::vector<std::uint32_t> targetRow(static_cast<std::size_t>(count));
@@ -128,33 +271,21 @@ int StretchDIBits(const TDibSurface& target, int x, int y, int width, int height
         if (from < 0) {
             continue;
         }
-        const std::uint8_t* written = nullptr;
         if (from != cachedRow) {
-            if (compressed) {
-                const std::uint8_t* indices =
-                    expanded.Indices.data() + static_cast<std::size_t>(from) * imageWidth;
-                for (int i = 0; i < imageWidth; ++i) {
-                    sourceRow[static_cast<std::size_t>(i)] = translate(indices[i]);
-                }
-            } else {
-                ReadRow(source, from, 0, imageWidth, sourceRow.data());
-                translate.TranslateRow(sourceRow.data(), imageWidth);
-            }
+            ReadRow(source, from, 0, imageWidth, sourceRow.data());
+            translate.TranslateRow(sourceRow.data(), imageWidth);
             cachedRow = from;
-        }
-        if (compressed) {
-            written = expanded.Written.data() + static_cast<std::size_t>(from) * imageWidth;
         }
         ReadRow(target, row, firstColumn, count, targetRow.data());
         for (int i = 0; i < count; ++i) {
             int column = columns[static_cast<std::size_t>(i)];
-            if (column < 0 || (written && !written[column])) {
+            if (column < 0) {
                 continue;
             }
             std::uint32_t value = sourceRow[static_cast<std::size_t>(column)];
             std::uint32_t& pixel = targetRow[static_cast<std::size_t>(i)];
-            CombineRow(code, patternValue, &value, &pixel, 1);
-            pixel &= mask;
+            CombineRow(combine.Code, combine.Pattern, &value, &pixel, 1);
+            pixel &= combine.Mask;
         }
         WriteRow(target, row, firstColumn, count, targetRow.data());
     }

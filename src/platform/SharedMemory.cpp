@@ -28,20 +28,23 @@ std::size_t SectionSize(SectionHandle section) {
     return static_cast<std::size_t>(status.st_size);
 }
 
-std::uint8_t* MapSection(SectionHandle section) {
+TSectionView MapSection(SectionHandle section) {
     std::size_t size = SectionSize(section);
     if (size == 0) {
-        return nullptr;
+        return {};
     }
     void* view = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, section, 0);
-    return view == MAP_FAILED ? nullptr : static_cast<std::uint8_t*>(view);
+    if (view == MAP_FAILED) {
+        return {};
+    }
+    return {static_cast<std::uint8_t*>(view), size};
 }
 
-void UnmapSection(SectionHandle section, std::uint8_t* view) {
-    std::size_t size = SectionSize(section);
-    if (view != nullptr && size != 0) {
-        munmap(view, size);
+void UnmapSection(TSectionView& view) {
+    if (view.Data != nullptr) {
+        munmap(view.Data, view.Size);
     }
+    view = {};
 }
 
 bool WriteSection(SectionHandle section, std::size_t offset, const void* data, std::size_t size) {

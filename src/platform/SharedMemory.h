@@ -15,10 +15,17 @@ constexpr SectionHandle NoSection = -1;
 SectionHandle CreateSection(std::size_t size);
 // The section's size in bytes, or 0 for an invalid handle.
 std::size_t SectionSize(SectionHandle section);
-// A view of the whole section, or nullptr.
-std::uint8_t* MapSection(SectionHandle section);
-// Unmaps a view made by MapSection.
-void UnmapSection(SectionHandle section, std::uint8_t* view);
+// A mapping of a whole section. It keeps the length it was made with: the section may be closed,
+// and its number taken by a newer section of another size, before the view is unmapped.
+struct TSectionView {
+    std::uint8_t* Data = nullptr;
+    std::size_t Size = 0;
+};
+
+// A view of the whole section; Data is nullptr when none can be made.
+TSectionView MapSection(SectionHandle section);
+// Unmaps a view made by MapSection (an empty view is ignored) and empties it.
+void UnmapSection(TSectionView& view);
 // Writes `size` bytes into the section at `offset` without going through a view: the kernel fills
 // whole pages at once instead of taking one fault per page. False when not all could be written.
 bool WriteSection(SectionHandle section, std::size_t offset, const void* data, std::size_t size);

@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+#include "graphics/BmpHeaders.h"
 #include "platform/Cp932.h"
 
 namespace vlz {
@@ -11,18 +12,6 @@ namespace {
 
 const QString BmpType = QStringLiteral("image/bmp");
 
-std::uint32_t ReadLittle32(const std::uint8_t* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-           (static_cast<std::uint32_t>(bytes[2]) << 16) |
-           (static_cast<std::uint32_t>(bytes[3]) << 24);
-}
-
-void WriteLittle32(char* bytes, std::uint32_t value) {
-    for (int index = 0; index < 4; ++index) {
-        bytes[index] = static_cast<char>(value >> (8 * index));
-    }
-}
-
 QClipboard* Clipboard() {
     return QGuiApplication::instance() ? QGuiApplication::clipboard() : nullptr;
 }
@@ -30,35 +19,14 @@ QClipboard* Clipboard() {
 }  // namespace
 
 QByteArray PackedDibToBmpFile(const TClipboardData& dib) {
-    // BITMAPFILEHEADER: "BM", file size, two reserved words, offset of the pixels. The pixels
-    // follow the header and the colour table; their offset needs the header's own fields.
-    QByteArray file(14, '\0');
-    file[0] = 'B';
-    file[1] = 'M';
-    WriteLittle32(file.data() + 2, static_cast<std::uint32_t>(14 + dib.size()));
-    std::uint32_t offset = 14;
-    if (dib.size() >= 40) {
-        const std::uint32_t headerSize = ReadLittle32(dib.data());
-        const std::uint32_t bitCount = dib[14] | (dib[15] << 8);
-        const std::uint32_t compression = ReadLittle32(dib.data() + 16);
-        std::uint32_t colours = ReadLittle32(dib.data() + 32);
-        if (colours == 0 && bitCount <= 8) {
-            colours = 1u << bitCount;
-        }
-        const std::uint32_t masks = compression == 3 && headerSize == 40 ? 12 : 0;
-        offset += headerSize + masks + colours * 4;
-    }
-    WriteLittle32(file.data() + 10, offset);
-    file.append(reinterpret_cast<const char*>(dib.data()), static_cast<qsizetype>(dib.size()));
-    return file;
+    const std::vector<std::uint8_t> file = BmpFileOfPackedDib(dib.data(), dib.size());
+    return QByteArray(reinterpret_cast<const char*>(file.data()),
+                      static_cast<qsizetype>(file.size()));
 }
 
 std::optional<TClipboardData> BmpFileToPackedDib(const QByteArray& file) {
-    if (file.size() < 14 + 12 || file[0] != 'B' || file[1] != 'M') {
-        return std::nullopt;
-    }
-    const auto* begin = reinterpret_cast<const std::uint8_t*>(file.constData());
-    return TClipboardData(begin + 14, begin + file.size());
+    return PackedDibOfBmpFile(reinterpret_cast<const std::uint8_t*>(file.constData()),
+                              static_cast<std::size_t>(file.size()));
 }
 
 bool QtClipboardHook::Open() {

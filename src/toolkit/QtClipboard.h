@@ -25,7 +25,9 @@ class QtClipboardHook : public ClipboardHook {
     std::unique_ptr<QMimeData> FPending;
 };
 
-// A packed DIB (header, colour table, pixels) with the BMP file header in front, and back.
+// A packed DIB (header, colour table, pixels) with the BMP file header in front, and back. A
+// file whose pixels lie after a gap gives a packed DIB without it; nothing when the bytes are no
+// BMP file.
 QByteArray PackedDibToBmpFile(const TClipboardData& dib);
 std::optional<TClipboardData> BmpFileToPackedDib(const QByteArray& file);
 

@@ -6,9 +6,10 @@
 #include <set>
 
 #include "characters/BmpBuilder.h"
-#include "characters/MessageBoxRecorder.h"
+#include "doubles/ScriptedMessageBoxes.h"
 #include "platform/Cp932.h"
 #include "platform/Stream.h"
+#include "support/TemporaryFolder.h"
 
 namespace vlz {
 namespace {
@@ -18,15 +19,6 @@ using namespace vlz::testing;
 
 class CharacterCatalogueTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("vlz_catalogue_" + std::to_string(::getpid()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     void AddPackage(const std::string& file, const std::string& name) {
         AddFile(file,
                 MakeCharacterPackage(Description(name, 1, 1, 1), MakeBmp(1, 1, 24, {0xFF00FF})));
@@ -35,17 +27,9 @@ class CharacterCatalogueTest : public ::testing::Test {
         TFileStream stream((folder_ / file).string(), TFileStream::Mode::Create);
         stream.WriteBuffer(bytes.data(), bytes.size());
     }
-    // The package files in the order the file system lists them.
-    std::vector<std::string> ListedOrder() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder_)) {
-            names.push_back(entry.path().filename().string());
-        }
-        return names;
-    }
-
-    MessageBoxRecorder boxes_;
-    fs::path folder_;
+    testing::ScriptedMessageBoxes boxes_;
+    testing::TemporaryFolder temporary_;
+    const fs::path folder_ = temporary_.Path();
 };
 
 TEST_F(CharacterCatalogueTest, KeepsTheFileSystemOrderAndLooksNamesUpExactly) {
@@ -65,7 +49,7 @@ TEST_F(CharacterCatalogueTest, KeepsTheFileSystemOrderAndLooksNamesUpExactly) {
     std::map<std::string, std::string> names{
         {"c.vlf", "Crow"}, {"a.vlf", "Ant"}, {"b.vlf", "Bee"}, {".hidden.vlf", "Hidden"}};
     std::vector<std::string> expected;
-    for (const std::string& file : ListedOrder()) {
+    for (const std::string& file : temporary_.ListedNames()) {
         if (names.count(file) != 0) {
             expected.push_back(names[file]);
         }
@@ -119,7 +103,7 @@ TEST_F(CharacterCatalogueTest, NamesAreComparedAndGivenBackByTheirExactBytes) {
     ASSERT_TRUE(catalogue.LoadCharacters());
     ASSERT_EQ(catalogue.CharacterCount(), static_cast<std::int32_t>(names.size()));
     std::int32_t index = 0;
-    for (const std::string& file : ListedOrder()) {
+    for (const std::string& file : temporary_.ListedNames()) {
         const std::string& name = catalogue.CharacterAt(index)->Name;
         EXPECT_EQ(ToCp932(name), names[file]) << file;
         EXPECT_EQ(catalogue.FindCharacter(name), index) << file;
@@ -177,7 +161,7 @@ TEST_F(CharacterCatalogueTest, UnreadablePackageEndsTheStartUpAndNamesIt) {
     EXPECT_FALSE(catalogue.LoadCharacters());
     EXPECT_FALSE(catalogue.Loaded());
     ASSERT_GE(boxes_.Boxes.size(), 2u);
-    const RecordedMessageBox& failure = boxes_.Boxes[boxes_.Boxes.size() - 2];
+    const testing::RecordedBox& failure = boxes_.Boxes[boxes_.Boxes.size() - 2];
     EXPECT_EQ(failure.Text, "ファイル読み込みエラー.\n" + (folder_ / "folder.vlf").string());
     EXPECT_EQ(failure.Caption, "Velloric付箋");
     EXPECT_EQ(boxes_.Boxes.back().Text, NoCharacterMessage);

@@ -13,7 +13,7 @@
 #include <fstream>
 
 #include "app/core/Autostart.h"
-#include "characters/MessageBoxRecorder.h"
+#include "doubles/ScriptedMessageBoxes.h"
 #include "platform/FileReplace.h"
 #include "support/FakeDialogHost.h"
 #include "support/QtApplication.h"
@@ -175,7 +175,7 @@ TEST_F(ConfigForm, OkWritesOrRemovesTheEntryAndCancelLeavesItAlone) {
 TEST_F(ConfigForm, AnEntryThatCannotBeWrittenIsReportedAndChangesNothing) {
     // A file where the autostart folder should be: no user, root included, can write there.
     std::ofstream(config_ / "autostart") << "not a folder";
-    MessageBoxRecorder boxes;
+    testing::ScriptedMessageBoxes boxes;
     controller_.Mode = 0;
     EXPECT_EQ(ConfirmWith([this] {
                   form_.MouseRadioItems[1]->click();

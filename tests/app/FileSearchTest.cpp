@@ -9,6 +9,7 @@
 #include <map>
 
 #include "platform/FindFile.h"
+#include "support/TemporaryFolder.h"
 
 namespace vlz {
 namespace {
@@ -17,15 +18,6 @@ namespace fs = std::filesystem;
 
 class FileSearchTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("vlz_file_search_" + std::to_string(::getpid()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     void Touch(const std::string& name) { std::ofstream(folder_ / name) << "x"; }
     std::string Pattern(const std::string& wildcard) const { return (folder_ / wildcard).string(); }
     std::vector<std::string> Search(const std::string& wildcard, unsigned mask) const {
@@ -37,16 +29,8 @@ class FileSearchTest : public ::testing::Test {
         std::sort(names.begin(), names.end());
         return names;
     }
-    // The order in which the file system lists the folder, which the search must keep.
-    std::vector<std::string> DirectoryOrder() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder_)) {
-            names.push_back(entry.path().filename().string());
-        }
-        return names;
-    }
-
-    fs::path folder_;
+    testing::TemporaryFolder temporary_;
+    const fs::path folder_ = temporary_.Path();
 };
 
 TEST_F(FileSearchTest, KeepsTheFileSystemOrderAndAppends) {
@@ -56,7 +40,7 @@ TEST_F(FileSearchTest, KeepsTheFileSystemOrderAndAppends) {
     std::vector<std::string> names{"already"};
     SearchFiles(Pattern("*.vlf"), faAnyFile, names);
     std::vector<std::string> expected{"already"};
-    for (const std::string& name : DirectoryOrder()) {
+    for (const std::string& name : temporary_.ListedNames()) {
         expected.push_back(name);
     }
     EXPECT_EQ(names, expected);

@@ -5,21 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "app/core/SingleInstance.h"
-#include "platform/MessageBox.h"
+#include "doubles/ScriptedMessageBoxes.h"
 #include "support/TemporaryFolder.h"
 
 namespace vlz {
 namespace {
-
-class RecordingMessageBox : public MessageBoxHook {
-  public:
-    int Show(std::string_view text, std::string_view caption, unsigned flags,
-             MessageBoxOwner) override {
-        shown += std::string(caption) + ": " + std::string(text) + " " + std::to_string(flags);
-        return IDOK;
-    }
-    std::string shown;
-};
 
 class GlobalAtomTest : public ::testing::Test {
   protected:
@@ -64,13 +54,14 @@ TEST_F(GlobalAtomTest, NeverUsesAFolderOthersCanEnter) {
 }
 
 TEST_F(GlobalAtomTest, AnAtomThatCannotBeAddedIsReportedAndTheStartGoesOn) {
-    RecordingMessageBox boxes;
-    MessageBoxHook* previous = InstallMessageBoxHook(&boxes);
+    testing::ScriptedMessageBoxes boxes;
     ATOM marker = 1;
     EXPECT_FALSE(CheckPrevInstance(marker, std::string(300, 'n')));
     EXPECT_EQ(marker, 0);
-    EXPECT_EQ(boxes.shown, "Error: cannot register atom 16");
-    InstallMessageBoxHook(previous);
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Caption, "Error");
+    EXPECT_EQ(boxes.Boxes[0].Text, "cannot register atom");
+    EXPECT_EQ(boxes.Boxes[0].Flags, 16u);
 }
 
 TEST_F(GlobalAtomTest, AStartWithoutARunningWindowHoldsTheAtomUntilItsEnd) {

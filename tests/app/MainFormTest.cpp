@@ -15,41 +15,18 @@
 #include "app/core/NoteFile.h"
 #include "app/core/Preferences.h"
 #include "characters/Sprite.h"
+#include "doubles/RecordingNotifyIconShell.h"
+#include "doubles/ScriptedMessageBoxes.h"
 #include "notes/Zozed.h"
 #include "platform/NotifyIcon.h"
 #include "support/QtApplication.h"
 #include "support/TemporaryFolder.h"
 #include "toolkit/Memo.h"
-#include "toolkit/ScriptedMessageBoxes.h"
 #include "toolkit/Timer.h"
 #include "trayicon/TrayIcon.h"
 
 namespace vlz {
 namespace {
-
-class RecordingShell : public NotifyIconShell {
-  public:
-    RecordingShell() : FPrevious(InstallNotifyIconShell(this)) {}
-    ~RecordingShell() override { InstallNotifyIconShell(FPrevious); }
-
-    bool NotifyIcon(unsigned message, const NOTIFYICONDATA& data) override {
-        Calls.push_back({message, data});
-        return true;
-    }
-    std::uint16_t ShellMajorVersion() override { return 6; }
-    TSystemVersion SystemVersion() override { return {6, 1}; }
-
-    // Delivers a mouse message of the last registered icon, as the notification area does.
-    void Deliver(unsigned mouseMessage) {
-        const NOTIFYICONDATA& data = Calls.front().second;
-        SendMessage(data.hWnd, data.uCallbackMessage, data.uID, static_cast<LPARAM>(mouseMessage));
-    }
-
-    std::vector<std::pair<unsigned, NOTIFYICONDATA>> Calls;
-
-  private:
-    NotifyIconShell* FPrevious;
-};
 
 std::string BundledPackage(const char* name) {
     return std::string(VLZ_BINARY_DIR) + "/app/" + name;
@@ -80,7 +57,7 @@ class MainFormTest : public ::testing::Test {
 
     testing::TemporaryFolder Folder;
     testing::ScriptedMessageBoxes Boxes;
-    RecordingShell Shell;
+    testing::RecordingNotifyIconShell Shell;
     std::unique_ptr<TMainForm> Main;
 };
 

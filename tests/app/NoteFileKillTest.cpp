@@ -42,15 +42,6 @@ std::filesystem::path FastFolderRoot() {
     return std::filesystem::temp_directory_path();
 }
 
-std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(NoteFileUnderKill, AlwaysLeavesTheOldOrTheNewVersionWhole) {
     testing::TemporaryFolder folder(FastFolderRoot());
     std::string base = folder / "VLZozed";
@@ -112,7 +103,7 @@ TEST(NoteFileUnderKill, AlwaysLeavesTheOldOrTheNewVersionWhole) {
 
     // The next save clears away the temporary files that the killed saves left behind.
     WriteNotes(base, versions[1 - current]);
-    EXPECT_EQ(FolderEntries(folder.Path()), (std::vector<std::string>{"VLZozed.ini"}));
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"VLZozed.ini"}));
 }
 
 TEST(NoteFileUnderKill, BackupsAreCopiedWholeToo) {

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "characters/MessageBoxRecorder.h"
 #include "characters/PackageFile2.h"
 #include "characters/PackageWriter.h"
+#include "doubles/ScriptedMessageBoxes.h"
 
 namespace vlz {
 namespace {
@@ -121,7 +121,7 @@ TEST(PackageDescription, MissingOrOutsideDescriptionShowsFileOpenErrorThenTheSet
     };
     for (const auto& bytes :
          {BuildPackage({{"image.bmp", {}}}), withDescriptionSize(-1), withDescriptionSize(7)}) {
-        MessageBoxRecorder boxes;
+        testing::ScriptedMessageBoxes boxes;
         TMemoryStream stream(bytes);
         TReadPackageFile reader;
         reader.OpenStream(stream);
@@ -144,7 +144,7 @@ TEST(PackageDescription, ReadsExactlyTheEntryAndConvertsTheName) {
     std::string text =
         "Name=\x83\x67\x83\x75\x83\x8B\r\nPatternWidth=8\r\nPatternHeight=9\r\n"
         "PatternCount=2\r\nAnimationInterval=70";
-    MessageBoxRecorder boxes;
+    testing::ScriptedMessageBoxes boxes;
     TMemoryStream stream(
         BuildPackage({{"DESC.TXT", {text.begin(), text.end()}}, {"image.bmp", {'5', '5', '5'}}}));
     TReadPackageFile reader;

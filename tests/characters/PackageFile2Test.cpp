@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "characters/MessageBoxRecorder.h"
 #include "characters/PackageWriter.h"
+#include "doubles/ScriptedMessageBoxes.h"
+#include "support/TemporaryFolder.h"
 
 namespace vlz {
 namespace {
@@ -19,7 +18,7 @@ std::vector<std::uint8_t> TwoEntryPackage() {
 }
 
 void ExpectHeaderRejected(const std::vector<std::uint8_t>& bytes) {
-    MessageBoxRecorder boxes;
+    testing::ScriptedMessageBoxes boxes;
     TMemoryStream stream(bytes);
     TReadPackageFile reader;
     reader.OpenStream(stream);
@@ -34,7 +33,7 @@ void ExpectHeaderRejected(const std::vector<std::uint8_t>& bytes) {
 }
 
 TEST(PackageReader, EmptyPackageStartsItsDataAfterTheHeader) {
-    MessageBoxRecorder boxes;
+    testing::ScriptedMessageBoxes boxes;
     TMemoryStream stream(BuildPackage({}));
     TReadPackageFile reader;
     reader.OpenStream(stream);
@@ -147,7 +146,7 @@ TEST(PackageReader, ToleratesEntriesOutsideTheFile) {
 }
 
 TEST(PackageReader, MissingFileIsSilentAndLeavesTheReaderEmpty) {
-    MessageBoxRecorder boxes;
+    testing::ScriptedMessageBoxes boxes;
     TReadPackageFile reader;
     reader.OpenFile("/nonexistent/folder/Tobble.vlf");
     EXPECT_FALSE(reader.IsOpen());
@@ -158,20 +157,20 @@ TEST(PackageReader, MissingFileIsSilentAndLeavesTheReaderEmpty) {
 }
 
 TEST(PackageReader, ReadsFromAFileAndClosesIt) {
-    auto path = std::filesystem::temp_directory_path() / "vlz_package_reader_test.vlf";
+    testing::TemporaryFolder folder;
+    const std::string path = folder / "package.vlf";
     {
         auto bytes = TwoEntryPackage();
-        TFileStream file(path.string(), TFileStream::Mode::Create);
+        TFileStream file(path, TFileStream::Mode::Create);
         file.WriteBuffer(bytes.data(), bytes.size());
     }
     TReadPackageFile reader;
-    reader.OpenFile(path.string());
+    reader.OpenFile(path);
     EXPECT_EQ(reader.Count(), 2);
     EXPECT_TRUE(reader.Contains(reader.GetEntry(1)));
     reader.Close();
     EXPECT_EQ(reader.Count(), 0);
     EXPECT_EQ(reader.IndexOf("image.bmp"), -1);
-    std::filesystem::remove(path);
 }
 
 TEST(PackageWriter, RefusesWhatTheFormatCannotHold) {

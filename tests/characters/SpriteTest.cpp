@@ -5,9 +5,10 @@
 #include <filesystem>
 
 #include "characters/BmpBuilder.h"
-#include "characters/MessageBoxRecorder.h"
+#include "doubles/ScriptedMessageBoxes.h"
 #include "notes/core/NoteLayout.h"
 #include "platform/Stream.h"
+#include "support/TemporaryFolder.h"
 
 namespace vlz {
 namespace {
@@ -23,18 +24,11 @@ constexpr TColor Background = 0x336699;
 
 class SpriteTest : public ::testing::Test {
   protected:
-    void TearDown() override {
-        for (const auto& path : written_) {
-            fs::remove_all(path);
-        }
-    }
     std::string Write(const std::vector<std::uint8_t>& bytes) {
-        auto path = fs::temp_directory_path() / ("vlz_sprite_" + std::to_string(::getpid()) + "_" +
-                                                 std::to_string(written_.size()) + ".vlf");
-        TFileStream file(path.string(), TFileStream::Mode::Create);
+        const std::string path = folder_ / ("sprite" + std::to_string(written_++) + ".vlf");
+        TFileStream file(path, TFileStream::Mode::Create);
         file.WriteBuffer(bytes.data(), bytes.size());
-        written_.push_back(path);
-        return path.string();
+        return path;
     }
     // A 24-bit canvas of the background colour.
     static std::unique_ptr<TBitmap> Board(int width, int height) {
@@ -44,8 +38,9 @@ class SpriteTest : public ::testing::Test {
         return board;
     }
 
-    MessageBoxRecorder boxes_;
-    std::vector<fs::path> written_;
+    testing::ScriptedMessageBoxes boxes_;
+    testing::TemporaryFolder folder_;
+    int written_ = 0;
 };
 
 // Two 3 × 2 frames side by side: frame 0 red with a transparent corner, frame 1 green with a
@@ -207,7 +202,7 @@ TEST_F(SpriteTest, BrokenDescriptionStillLoadsThePictureWithDefaults) {
 }
 
 TEST(BundledCharacters, EveryFrameOfEveryCharacterShowsSomething) {
-    MessageBoxRecorder boxes;
+    testing::ScriptedMessageBoxes boxes;
     int characters = 0;
     for (const auto& entry : fs::directory_iterator(fs::path(VLZ_BINARY_DIR) / "app")) {
         if (entry.path().extension() != ".vlf") {

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "dib/DibTestImages.h"
 #include "dib/PxColorMatch1Bit.h"
@@ -116,6 +117,39 @@ TEST(LosslessConversion, SourceShorterThanItsRowsIsRefused) {
         src->ImageSize -= 1;
         EXPECT_THROW(c.Convert(*src, *dst, false), EPxDIBInvalidDIB) << c.Name;
         EXPECT_EQ(dst->Bits, nullptr);
+    }
+}
+
+TEST(Conversion, HeaderOfEveryRowCountOverASmallBlockIsRefused) {
+    // Rows × stride of a 24-bit header near 2^31 × 2^31 does not even fit 64 bits.
+    struct TCase {
+        std::string Name;
+        Converter Convert;
+        int SourceBits;
+    };
+    std::vector<TCase> cases;
+    for (const TLosslessCase& c : LosslessCases) {
+        cases.push_back({c.Name, c.Convert, c.SourceBits});
+    }
+    cases.push_back({"ConvertTrueColorTo1BitRGB",
+                     [](const TPxDIBInfos& src, TPxDIBInfos& dst, bool useFileMapping) {
+                         ConvertTrueColorTo1BitRGB(src, dst, White, useFileMapping);
+                     },
+                     24});
+    for (std::int32_t height : {INT32_MAX, -INT32_MAX, INT32_MIN}) {
+        for (const TCase& c : cases) {
+            TOwnedInfos src, dst;
+            MakeImage(src, 16, 4, c.SourceBits);
+            src->Header.biWidth = INT32_MAX;
+            src->Header.biHeight = height;
+            try {
+                c.Convert(*src, *dst, false);
+                ADD_FAILURE() << c.Name << " converted";
+            } catch (const EPxDIBInvalidDIB& error) {
+                EXPECT_EQ(error.what(), c.Name + ": Invalid DIB Size");
+            }
+            EXPECT_EQ(dst->Bits, nullptr);
+        }
     }
 }
 

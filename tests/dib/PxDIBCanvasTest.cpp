@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "dib/DibTestSupport.h"
 #include "dib/PxDIBError.h"
 #include "graphics/Bitmap.h"
@@ -86,6 +88,21 @@ TEST(PxDIBCanvas, StretchDrawOfAnotherImageLandsInThePixels) {
     EXPECT_EQ(target.GetPixels(0, 0), 0);
     EXPECT_EQ(target.GetPixels(1, 0), RGB(40, 50, 60));
     EXPECT_EQ(target.GetPixels(2, 1), RGB(40, 50, 60));
+}
+
+TEST(PxDIBCanvas, ClosingUnmapsOnlyItsOwnViewAfterTheImageWasReplaced) {
+    TPxDIB dib;
+    auto canvas = std::make_unique<TPxDIBCanvas>(&dib);
+    // Two replacements: the second store is made while the first is alive, the third takes the
+    // section number the canvas was opened on, with a far larger size.
+    dib.SetWidth(1024);
+    dib.SetHeight(1024);
+    canvas.reset();
+    TMemoryStream saved;
+    dib.SaveToStream(saved);
+    EXPECT_EQ(saved.Size(), 1078 + 1024 * 1024);
+    dib.SetPixels(1023, 1023, 7);
+    EXPECT_EQ(dib.GetPixels(1023, 1023), 7);
 }
 
 TEST(PxDIBCanvas, RefusesNoImageHeapPixelsAndCompressedImages) {

@@ -285,6 +285,39 @@ TEST(PxDIB, ClipboardCarriesOnlyPackedDibs) {
     EXPECT_EQ(CreateGraphic(CF_DIB)->ClassName(), "TPxDIB");
 }
 
+// Each image ends up with a palette of its own, so that every palette is freed exactly once
+// (ASan reports the double free otherwise).
+TEST(PxDIB, SetPaletteCopiesAPaletteThatTheLibraryAlreadyHolds) {
+    PALETTEENTRY entries[2] = {{9, 9, 9, 0}, {200, 100, 50, 0}};
+    TPxDIB first, second, stranger;
+    first.SetBitCount(4);
+    first.SetPalette(CreatePalette(entries, 2));
+    second.Assign(&first);
+    HPALETTE shared = first.GetPalette();
+    second.SetPalette(shared);
+    stranger.SetPalette(first.GetPalette());
+    for (TPxDIB* dib : {&first, &second, &stranger}) {
+        PALETTEENTRY entry;
+        ASSERT_EQ(GetPaletteEntries(dib->GetPalette(), 1, 1, &entry), 1);
+        EXPECT_EQ(entry, entries[1]);
+    }
+    EXPECT_EQ(first.GetPalette(), shared);
+    EXPECT_NE(second.GetPalette(), shared);
+    EXPECT_NE(stranger.GetPalette(), shared);
+
+    // The fixed palettes outlive every image that was given them.
+    {
+        TPxDIB halftone, monochrome;
+        halftone.SetPalette(HalftonePalette());
+        monochrome.SetPalette(MonochromePalette());
+        EXPECT_EQ(halftone.BitCount(), 8);
+        EXPECT_EQ(GetPaletteEntries(halftone.GetPalette(), 0, 0, nullptr), 215);
+        monochrome.SetBitCount(1);  // drops the store that took the palette
+    }
+    EXPECT_EQ(GetPaletteEntries(HalftonePalette(), 0, 0, nullptr), 215);
+    EXPECT_EQ(GetPaletteEntries(MonochromePalette(), 0, 0, nullptr), 2);
+}
+
 TEST(PxDIB, DrawStretchesWithTheCanvasCopyMode) {
     TPxDIB dib;
     Load(dib, Bmp({.Width = 2, .Height = 2, .BitCount = 24}, {}, TwoRows24));

@@ -218,6 +218,18 @@ TEST(RLEDecoding, AStreamThatStopsShortEndsTheImageThere) {
     EXPECT_EQ(Decode(4, 4, 1, {0x01}), (Bytes{0, 0, 0, 0}));
 }
 
+TEST(RLEDecoding, AnExpansionBeyondTheLargestBlockIsRefusedBeforeAnyIsMade) {
+    // 60000 × 40000 bytes at 8 bits, 120000 × 40000 nibbles at 4: over 2^31 − 1 bytes each.
+    RLESource eight(8, 60000, 40000, {0x00, 0x01});
+    EXPECT_EQ(ErrorOf<EOutOfMemory>(Convert8BitRLETo8BitRGB, eight.Infos),
+              "Convert8BitRLETo8BitRGB: Image Too Large");
+    RLESource four(4, 120000, -40000, {0x00, 0x01});
+    EXPECT_EQ(ErrorOf<EOutOfMemory>(Convert4BitRLETo4BitRGB, four.Infos),
+              "Convert4BitRLETo4BitRGB: Image Too Large");
+    EXPECT_EQ(DecodeError(8, 0, 1, {0x00, 0x01}),
+              "Convert8BitRLETo8BitRGB: Invalid Width or Height");
+}
+
 // Random images with long and short runs; every one that encodes must decode to itself.
 template <int BitCount>
 struct Format {

@@ -74,6 +74,11 @@ class RecordingNotifyIconShell : public NotifyIconShell {
         return SendMessage(found->second.hWnd, found->second.uCallbackMessage, uID, notification);
     }
 
+    // The same for the one icon the shell holds; false when it holds none or several.
+    bool Deliver(unsigned notification) {
+        return Icons.size() == 1 && Deliver(Icons.begin()->first, notification);
+    }
+
     std::vector<unsigned> Messages() const {
         std::vector<unsigned> messages;
         for (const Call& call : Calls) {

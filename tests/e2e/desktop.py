@@ -15,6 +15,15 @@ included, is stopped by PID when the `with` block ends, also when the test fails
 Programs see only this display: DISPLAY is set, Wayland is hidden so that Qt uses xcb, and the
 D-Bus session is hidden so that Qt docks its tray icons in the XEmbed tray.
 
+Tests wait for what they need, never for a fixed time: a window, a menu, a state of the desktop
+or a file, each with a deadline. The one timing rule of the desktop itself is the double-click
+time: click() keeps two presses of the same button further apart than that, as a user's two
+separate clicks are.
+
+DesktopTestCase gives a test class one desktop for all its tests; what the programs started in a
+test wrote (sanitizer reports included) is printed when the test fails, and a sanitizer report
+fails the test.
+
 Only the Python standard library and the command-line tools Xvfb, openbox, trayer, xdotool,
 xwininfo, xdpyinfo, xprop and import (ImageMagick) are used.
 """
@@ -26,10 +35,25 @@ import select
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import time
+import unittest
 
-REQUIRED_TOOLS = ("Xvfb", "openbox", "trayer", "xdotool", "xwininfo", "xdpyinfo", "xprop")
+REQUIRED_TOOLS = ("Xvfb", "openbox", "trayer", "xdotool", "xwininfo", "xdpyinfo", "xprop", "import")
+
+# Qt's double-click time when no XSETTINGS daemon tells it another, as on this desktop. A press of
+# the same button within it, at the same place, makes a double click.
+DOUBLE_CLICK_TIME = 0.4
+# Room between two separate clicks beyond the double-click time: the server's time stamps and
+# ours are not taken at the same moment.
+CLICK_MARGIN = 0.15
+
+LEAK_SUPPRESSIONS = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
+                                 "lsan.supp")
+
+# The first line of a report of AddressSanitizer, LeakSanitizer or UndefinedBehaviorSanitizer.
+SANITIZER_REPORT = re.compile(r"ERROR: \w+Sanitizer|SUMMARY: \w+Sanitizer|: runtime error: ")
 
 
 class DesktopError(RuntimeError):
@@ -39,7 +63,8 @@ class DesktopError(RuntimeError):
 class Window:
     """A window found on the desktop: its id and its geometry in root coordinates."""
 
-    def __init__(self, window_id, x, y, width, height, name="", class_name="", viewable=None):
+    def __init__(self, window_id, x, y, width, height, name="", class_name="", viewable=None,
+                 override_redirect=None):
         self.id = window_id
         self.x = x
         self.y = y
@@ -48,6 +73,8 @@ class Window:
         self.name = name
         self.class_name = class_name
         self.viewable = viewable  # None when not asked
+        # Placed by its program, not by the window manager (menus, tooltips, tray icons).
+        self.override_redirect = override_redirect
 
     @property
     def geometry(self):
@@ -85,8 +112,10 @@ class VirtualDesktop:
         self.window_manager = window_manager
         self.tray = tray
         self.display = None
-        self._processes = []  # (name, Popen), in the order started
+        self._processes = []  # (name, Popen) still to stop, in the order started
+        self._history = []  # (name, Popen) of every program started, in the order started
         self._logs = {}  # Popen -> path of its output
+        self._last_press = {}  # button -> time.monotonic() of its last press
         self._own_log_dir = log_dir is None
         self.log_dir = log_dir or tempfile.mkdtemp(prefix="vlz-e2e-")
         self._stopped = False
@@ -197,6 +226,9 @@ class VirtualDesktop:
         for name in ("WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XAUTHORITY"):
             env.pop(name, None)
         env.setdefault("XDG_RUNTIME_DIR", self.log_dir)
+        # A sanitizer build reports leaks at exit; those of the desktop's own libraries are known.
+        env.setdefault("LSAN_OPTIONS", f"suppressions={LEAK_SUPPRESSIONS}:print_suppressions=0")
+        env.setdefault("UBSAN_OPTIONS", "print_stacktrace=1")
         if extra:
             env.update(extra)
         return env
@@ -218,8 +250,17 @@ class VirtualDesktop:
                 process = subprocess.Popen(args, env=environment, start_new_session=True,
                                            stdout=log, **popen_args)
         self._processes.append((name, process))
+        self._history.append((name, process))
         self._logs[process] = log_path
         return process
+
+    def started_count(self):
+        """How many programs have been started here so far; a mark for started_since()."""
+        return len(self._history)
+
+    def started_since(self, mark):
+        """(name, Popen) of the programs started after the mark, in the order started."""
+        return list(self._history[mark:])
 
     def stop_process(self, process, timeout=5):
         """Stops one program started by run(), by its PID; returns its exit code."""
@@ -240,6 +281,14 @@ class VirtualDesktop:
             with open(path, "rb") as log:
                 return log.read().decode("utf-8", "replace")
         return ""
+
+    def sanitizer_report(self, process):
+        """The sanitizer report in a program's output, from its first line on; None without one."""
+        output = self.log_of(process)
+        found = SANITIZER_REPORT.search(output)
+        if not found:
+            return None
+        return output[output.rfind("\n", 0, found.start()) + 1:]
 
     def _query(self, args, check=True):
         result = subprocess.run(args, env=self.environment(), capture_output=True, timeout=20)
@@ -273,6 +322,16 @@ class VirtualDesktop:
                            f"no window with name={name!r} class={class_name!r}")
         return self.window(found[0])
 
+    def existing_windows(self, window_ids):
+        """Window() of each id whose window still exists: a program may close one at any time."""
+        windows = []
+        for window_id in window_ids:
+            try:
+                windows.append(self.window(window_id))
+            except DesktopError:
+                pass
+        return windows
+
     def window(self, window_id):
         """Geometry, name and class of a window."""
         info = self._query(["xwininfo", "-id", str(window_id)]).stdout.decode()
@@ -286,7 +345,74 @@ class VirtualDesktop:
         return Window(window_id, field("Absolute upper-left X"), field("Absolute upper-left Y"),
                       field("Width"), field("Height"), name_match.group(1) if name_match else "",
                       class_match.group(2) if class_match else "",
-                      "Map State: IsViewable" in info)
+                      "Map State: IsViewable" in info,
+                      "Override Redirect State: yes" in info)
+
+    def is_top_level(self, window_id):
+        """Whether the window is a child of the root (not docked in the tray, say)."""
+        result = self._query(["xwininfo", "-children", "-id", str(window_id)], check=False)
+        parent = re.search(r"Parent window id: 0x[0-9a-fA-F]+ (.*)", result.stdout.decode())
+        return bool(parent) and "(the root window)" in parent.group(1)
+
+    def popup_menus(self, class_name):
+        """The shown popup menus (drop-down lists included) of the program with this class: its
+        top-level windows that it places itself."""
+        return [window for window in
+                self.existing_windows(self.search_windows(class_name=class_name))
+                if window.viewable and window.override_redirect and self.is_top_level(window.id)]
+
+    def wait_for_popup_menu(self, class_name, timeout=10):
+        """The program's popup menu, once it is shown."""
+        return self._wait(lambda: next(iter(self.popup_menus(class_name)), None), timeout,
+                          f"no popup menu of {class_name!r}")
+
+    def wait_for_no_popup_menu(self, class_name, timeout=10):
+        """Waits until the program shows no popup menu any more."""
+        self._wait(lambda: not self.popup_menus(class_name), timeout,
+                   f"a popup menu of {class_name!r} stayed open")
+
+    def active_window(self):
+        """The window the window manager has made active (_NET_ACTIVE_WINDOW), or None."""
+        result = self._query(["xdotool", "getactivewindow"], check=False)
+        text = result.stdout.decode().strip()
+        return int(text) if result.returncode == 0 and text.isdigit() else None
+
+    def is_managed(self, window_id):
+        """Whether the window manager has taken the window on: framed it and set its state."""
+        result = self._query(["xprop", "-id", str(window_id), "_NET_FRAME_EXTENTS", "WM_STATE"],
+                             check=False)
+        text = result.stdout.decode()
+        return "_NET_FRAME_EXTENTS(CARDINAL) =" in text and "window state: Normal" in text
+
+    def wait_for_active_window(self, name, timeout=10):
+        """The top-level window with this name once the window manager has placed and shown it
+        and given it the keyboard focus: from then on clicks and keys reach it where they aim."""
+
+        def active():
+            active_id = self.active_window()
+            if active_id is None or active_id not in self.search_windows(name=name):
+                return None
+            if not self.is_managed(active_id):
+                return None
+            window = next(iter(self.existing_windows([active_id])), None)
+            return window if window and window.viewable else None
+
+        return self._wait(active, timeout, f"no active window named {name!r}")
+
+    def sync_window_manager(self, timeout=10):
+        """Returns once the window manager has handled everything sent to it before: the keys it
+        takes itself (alt+F4) and the requests they made of programs."""
+        # It handles its events in order; a change of the desktop count is one whose end shows.
+        count = int(self.xdotool("get_num_desktops").strip())
+        for wanted in (count + 1, count):
+            self.xdotool("set_num_desktops", wanted)
+            self._wait(lambda: int(self.xdotool("get_num_desktops").strip()) == wanted, timeout,
+                       "the window manager does not answer")
+
+    def wait_for_no_window(self, name, timeout=10):
+        """Waits until no shown window has this name."""
+        self._wait(lambda: not self.search_windows(name=name), timeout,
+                   f"the window {name!r} stayed open")
 
     def window_tree(self, window_id="root"):
         """Every window below the given one (the root by default), with root coordinates."""
@@ -333,8 +459,8 @@ class VirtualDesktop:
         def find():
             for icon in self.tray_icons():
                 if (class_name is None or icon.class_name == class_name) and icon.width > 1:
-                    current = self.window(icon.id)
-                    if not current.viewable:
+                    current = next(iter(self.existing_windows([icon.id])), None)
+                    if current is None or not current.viewable:
                         return None
                     now = time.monotonic()
                     if last.get("geometry") != current.geometry:
@@ -359,10 +485,22 @@ class VirtualDesktop:
         if self.mouse_position() != (x, y):
             self.xdotool("mousemove", "--sync", x, y)
 
+    def _keep_clicks_apart(self, button):
+        # Two presses of one button within the double-click time make a double click, which a
+        # program may take for something else than two clicks (a tray icon ignores a right one).
+        last = self._last_press.get(button)
+        if last is not None:
+            remaining = last + DOUBLE_CLICK_TIME + CLICK_MARGIN - time.monotonic()
+            if remaining > 0:
+                time.sleep(remaining)
+
     def click(self, x, y, button=1, repeat=1, delay_ms=80):
-        """Moves the pointer to (x, y) and clicks; repeat=2 is a double click."""
+        """Moves the pointer to (x, y) and clicks, as a click of its own: out of the double-click
+        time of the press before. repeat=2 is a double click."""
         self.move_mouse(x, y)
+        self._keep_clicks_apart(button)
         self.xdotool("click", "--repeat", repeat, "--delay", delay_ms, button)
+        self._last_press[button] = time.monotonic()
 
     def click_window(self, window, button=1, repeat=1, delay_ms=80):
         """Clicks the middle of a Window."""
@@ -372,7 +510,9 @@ class VirtualDesktop:
     def press(self, x, y, button=1):
         """Moves the pointer to (x, y) and holds the button down."""
         self.move_mouse(x, y)
+        self._keep_clicks_apart(button)
         self.xdotool("mousedown", button)
+        self._last_press[button] = time.monotonic()
 
     def release(self, button=1):
         self.xdotool("mouseup", button)
@@ -380,6 +520,53 @@ class VirtualDesktop:
     def key(self, *keys):
         """Sends key presses, in xdotool's names ("Escape", "ctrl+s")."""
         self.xdotool("key", *keys)
+
+    def drag_window(self, window, grip, offset, steps=10, timeout=10, attempts=3):
+        """Drags a window by the point `grip` (root coordinates) with the left button, by `offset`,
+        in steps. The first step starts the drag: a program that hands it to the window manager's
+        move loop does so at the pointer's place then, and the window follows the pointer from
+        there on; each further step waits until it has. Returns the window at its new place.
+
+        Qt cancels the window manager's move when a motion reaches the program before the window
+        manager has taken the pointer, which a quick pointer on a busy machine can bring about;
+        the window then stays where it was, and the drag is made again, as a user would."""
+        for attempt in range(attempts):
+            if self._drag_once(window, grip, offset, steps, timeout):
+                return self.window(window.id)
+        raise DesktopError(f"{window} did not follow the pointer in {attempts} drags")
+
+    def _drag_once(self, window, grip, offset, steps, timeout):
+        start_x, start_y = grip
+        dx, dy = offset
+        pointers = [(start_x + dx * step // steps, start_y + dy * step // steps)
+                    for step in range(1, steps + 1)]
+        self.press(start_x, start_y, button=1)
+        try:
+            self.move_mouse(*pointers[0])
+            anchor = self.window(window.id)
+            for index, pointer in enumerate(pointers[1:]):
+                self.move_mouse(*pointer)
+                expected = (anchor.x + pointer[0] - pointers[0][0],
+                            anchor.y + pointer[1] - pointers[0][1])
+                # The first step of the move shows whether the window manager has the drag.
+                if not self._wait_until_at(window, expected, timeout if index else 2):
+                    if index:
+                        raise DesktopError(f"{self.window(window.id)} stopped following the "
+                                           f"pointer short of {expected}")
+                    return False
+        finally:
+            self.release(button=1)
+        return True
+
+    def _wait_until_at(self, window, expected, timeout):
+        deadline = time.monotonic() + timeout
+        while True:
+            current = self.window(window.id)
+            if (current.x, current.y) == expected:
+                return True
+            if time.monotonic() >= deadline:
+                return False
+            time.sleep(0.02)
 
     def screenshot(self, path):
         """Saves the whole screen as a PNG."""
@@ -412,3 +599,60 @@ def read_lines(path):
             return [line.rstrip("\n") for line in log]
     except FileNotFoundError:
         return []
+
+
+class DesktopTestCase(unittest.TestCase):
+    """Tests on one virtual desktop, shared by the tests of the class.
+
+    Every program a test starts through run_program() (or desktop.run()) is stopped by its PID
+    when the test ends. What those programs wrote is printed when the test fails, and a sanitizer
+    report in it fails the test. VLZ_E2E_LOGS names a folder that keeps the output afterwards.
+    """
+
+    desktop_options = {}
+
+    @classmethod
+    def setUpClass(cls):
+        cls.desktop = VirtualDesktop(log_dir=os.environ.get("VLZ_E2E_LOGS"),
+                                     **cls.desktop_options)
+        cls.desktop.start()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.desktop.stop()
+
+    def setUp(self):
+        self._first_program = self.desktop.started_count()
+        # Cleanups run after tearDown(): the test's own stops come first.
+        self.addCleanup(self._check_programs)
+
+    def run_program(self, args, name=None, env=None):
+        """Starts a program on the desktop for this test; returns its Popen."""
+        return self.desktop.run(args, name=name, env=env)
+
+    def programs(self):
+        """(name, Popen) of the programs this test started."""
+        return self.desktop.started_since(getattr(self, "_first_program", 0))
+
+    def _check_programs(self):
+        reports = []
+        for name, process in self.programs():
+            self.desktop.stop_process(process)
+            report = self.desktop.sanitizer_report(process)
+            if report:
+                reports.append(f"{name} (pid {process.pid}):\n{report}")
+        if reports:
+            self.fail("sanitizer report:\n" + "\n".join(reports))
+
+    def run(self, result=None):
+        problems = (len(result.failures) + len(result.errors)) if result is not None else 0
+        outcome = super().run(result)
+        if result is not None and len(result.failures) + len(result.errors) > problems:
+            self._print_program_output()
+        return outcome
+
+    def _print_program_output(self):
+        for name, process in self.programs():
+            output = self.desktop.log_of(process)
+            print(f"\n---- output of {name} (pid {process.pid}, exit status {process.returncode}) "
+                  f"in {self.id()} ----\n{output}---- end of {name} ----", file=sys.stderr)

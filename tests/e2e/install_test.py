@@ -22,7 +22,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from desktop import VirtualDesktop  # noqa: E402
-from program_test import read_ini, write_ini  # noqa: E402
+from program import read_ini, write_ini  # noqa: E402
 
 BUILD_DIR = None
 CPACK = None

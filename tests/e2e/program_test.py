@@ -8,158 +8,15 @@ files beside its executable), starts it there, drives it with xdotool and reads 
 
 import os
 import re
-import shutil
 import signal
-import sys
-import tempfile
-import time
-import unittest
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import VirtualDesktop  # noqa: E402
+from program import (FRAME_POINT, NOTE_SIZE, TITLE, ProgramFolder, ProgramTestCase, main,
+                     write_ini)
 
-PROGRAM_DIR = None
-TITLE = "Velloric付箋"
-NOTE_SIZE = (320, 110)
 FIRST_LINE = re.compile(r"^\d{4}/\d{2}/\d{2}( \d{1,2}:\d{2}:\d{2})?$")
 
 
-def read_ini(path):
-    """Sections of a Shift-JIS INI file, in file order, as (name, {key: value})."""
-    sections = []
-    with open(path, "rb") as file:
-        text = file.read().decode("cp932")
-    for line in text.split("\r\n"):
-        if line.startswith("[") and line.endswith("]"):
-            sections.append((line[1:-1], {}))
-        elif "=" in line and sections:
-            key, value = line.split("=", 1)
-            sections[-1][1][key] = value
-    return sections
-
-
-def write_ini(path, sections):
-    lines = []
-    for name, keys in sections:
-        lines.append(f"[{name}]")
-        lines.extend(f"{key}={value}" for key, value in keys.items())
-    with open(path, "wb") as file:
-        file.write(("\r\n".join(lines) + "\r\n").encode("cp932"))
-
-
-class ProgramFolder:
-    """A temporary program folder: the executable and, unless told otherwise, the packages."""
-
-    def __init__(self, packages=True):
-        self.path = tempfile.mkdtemp(prefix="vlzozed-e2e-")
-        shutil.copy2(os.path.join(PROGRAM_DIR, "VLZozed"), self.path)
-        if packages:
-            for name in os.listdir(PROGRAM_DIR):
-                if name.endswith(".vlf"):
-                    shutil.copy2(os.path.join(PROGRAM_DIR, name), self.path)
-        self.executable = os.path.join(self.path, "VLZozed")
-
-    def file(self, name):
-        return os.path.join(self.path, name)
-
-    def snapshot(self):
-        """Name → (size, mtime, bytes) of every file but the executable."""
-        result = {}
-        for name in sorted(os.listdir(self.path)):
-            path = self.file(name)
-            with open(path, "rb") as file:
-                result[name] = (os.path.getmtime(path), file.read())
-        return result
-
-    def remove(self):
-        shutil.rmtree(self.path, ignore_errors=True)
-
-
-class ProgramEndToEndTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.desktop = VirtualDesktop()
-        cls.desktop.start()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.stop()
-
-    def setUp(self):
-        self.folder = ProgramFolder()
-        self.program = None
-
-    def tearDown(self):
-        if self.program is not None and self.program.poll() is None:
-            self.desktop.stop_process(self.program)
-        self.folder.remove()
-
-    # ---- helpers ----
-
-    def start(self, expected_notes=1):
-        self.program = self.desktop.run([self.folder.executable], name="VLZozed")
-        if expected_notes:
-            self.wait_for_notes(expected_notes)
-            self.tray_icon()
-            time.sleep(1.0)  # the tray host docks the icon a moment after it appears
-        return self.program
-
-    def notes(self):
-        """The visible note windows (320 x 110, the program's title), in stacking order."""
-        windows = []
-        for window_id in self.desktop.search_windows(name=TITLE):
-            window = self.desktop.window(window_id)
-            if (window.width, window.height) == NOTE_SIZE:
-                windows.append(window)
-        return windows
-
-    def wait_for_notes(self, count, timeout=20):
-        found = []
-
-        def counted():
-            found[:] = self.notes()
-            return len(found) == count
-
-        self.desktop.wait_until(counted, timeout, f"expected {count} notes, saw {found}")
-        return list(found)
-
-    def tray_icon(self):
-        return self.desktop.wait_for_tray_icon(class_name="VLZozed", timeout=20)
-
-    def wait_for_exit(self, timeout=20):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            status = self.program.poll()
-            if status is not None:
-                return status
-            time.sleep(0.05)
-        self.fail("the program did not end")
-
-    def click_tray(self, button):
-        """Clicks the tray icon, out of the double-click time of the click before (a quick second
-        click would be a double click, which the icon ignores for the right button)."""
-        time.sleep(0.7)
-        self.desktop.click_window(self.tray_icon(), button=button)
-
-    def menu_command(self, key):
-        """Opens the tray menu with the left button (mode 0) and chooses an item by its mnemonic."""
-        self.click_tray(1)
-        time.sleep(0.6)
-        self.desktop.key(key)
-
-    def exit_program(self):
-        self.menu_command("x")
-        return self.wait_for_exit()
-
-    def read_bytes(self, name):
-        with open(self.folder.file(name), "rb") as file:
-            return file.read()
-
-    def note_sections(self):
-        return read_ini(self.folder.file("VLZozed.ini"))
-
-    # ---- tests ----
-
+class ProgramEndToEndTest(ProgramTestCase):
     def test_first_start_shows_one_new_note_and_exit_saves_it(self):
         self.start()
         note = self.notes()[0]
@@ -175,8 +32,7 @@ class ProgramEndToEndTest(unittest.TestCase):
         memo = sections[0][1]["Memo"].split("\\n")
         self.assertRegex(memo[0], FIRST_LINE)
         self.assertEqual(memo[1:], ["ここにメモを書き込めます."])
-        preferences = dict(read_ini(self.folder.file("VLZozed_pref.ini")))
-        self.assertEqual(preferences["System"]["BootCount"], "1")
+        self.assertEqual(self.preferences()["System"]["BootCount"], "1")
 
     def test_stored_notes_appear_at_their_places_with_their_memos(self):
         write_ini(self.folder.file("VLZozed.ini"), [
@@ -201,10 +57,9 @@ class ProgramEndToEndTest(unittest.TestCase):
         self.wait_for_notes(0)
         self.click_tray(3)
         self.wait_for_notes(1)
-        self.click_tray(1)
-        time.sleep(0.6)
+        self.open_tray_menu(1)
         self.assertEqual(len(self.notes()), 1)
-        self.desktop.key("Escape")
+        self.choose("Escape")
         self.assertEqual(self.exit_program(), 0)
 
         write_ini(self.folder.file("VLZozed_pref.ini"),
@@ -214,10 +69,7 @@ class ProgramEndToEndTest(unittest.TestCase):
         self.wait_for_notes(0)
         self.click_tray(1)
         self.wait_for_notes(1)
-        self.click_tray(3)
-        time.sleep(0.6)
-        self.desktop.key("x")
-        self.assertEqual(self.wait_for_exit(), 0)
+        self.assertEqual(self.exit_program(button=3), 0)
 
     def test_new_note_from_the_tray_menu_shows_hidden_notes(self):
         self.start()
@@ -234,32 +86,23 @@ class ProgramEndToEndTest(unittest.TestCase):
         write_ini(self.folder.file("VLZozed_pref.ini"), [("System", {"BootCount": "2"})])
         self.start()
         note = self.notes()[0]
-        # Between the character box and the memo: the frame picture.
-        start = (note.x + 85, note.y + 60)
-        self.desktop.press(*start, button=1)
-        for step in range(1, 11):
-            self.desktop.move_mouse(start[0] + 15 * step, start[1] + 10 * step)
-            time.sleep(0.03)
-        self.desktop.release(button=1)
-        moved = self.desktop.wait_until(
-            lambda: (lambda n: n if n and (n[0].x, n[0].y) != (200, 200) else None)(self.notes()),
-            10, "the note did not move")[0]
+        grip = (note.x + FRAME_POINT[0], note.y + FRAME_POINT[1])
+        moved = self.desktop.drag_window(note, grip, (150, 100))
         self.assertGreater(moved.x, 250)
+        self.assertGreater(moved.y, 250)
         self.assertEqual(self.exit_program(), 0)
         keys = self.note_sections()[0][1]
         self.assertEqual((int(keys["WindowLeft"]), int(keys["WindowTop"])), (moved.x, moved.y))
 
     def delete_first_note(self, confirm):
-        note = self.notes()[0]
-        self.desktop.click(note.x + 85, note.y + 60, button=3)
-        time.sleep(0.6)
-        self.desktop.key("d")
-        box = self.desktop.wait_for_window(name="削除の確認", timeout=10)
-        self.assertIsNotNone(box)
+        self.open_note_menu(self.notes()[0])
+        self.choose("d")
+        self.wait_for_dialog("削除の確認")
         if confirm:
             self.desktop.key("shift+Tab", "space")  # Cancel is the default button
         else:
             self.desktop.key("Return")
+        self.wait_until_gone("削除の確認")
 
     def test_delete_asks_first_and_ok_removes_the_note_from_the_file(self):
         write_ini(self.folder.file("VLZozed.ini"), [
@@ -269,7 +112,6 @@ class ProgramEndToEndTest(unittest.TestCase):
         write_ini(self.folder.file("VLZozed_pref.ini"), [("System", {"BootCount": "2"})])
         self.start(expected_notes=2)
         self.delete_first_note(confirm=False)
-        time.sleep(0.5)
         self.assertEqual(len(self.notes()), 2)
         self.delete_first_note(confirm=True)
         self.wait_for_notes(1)
@@ -292,27 +134,21 @@ class ProgramEndToEndTest(unittest.TestCase):
         self.assertEqual(self.exit_program(), 0)
         self.assertEqual(self.read_bytes("VLZozed.bk2"), first)
         self.assertEqual(self.read_bytes("VLZozed.bak"), second)
-        preferences = dict(read_ini(self.folder.file("VLZozed_pref.ini")))
-        self.assertEqual(preferences["System"]["BootCount"], "3")
+        self.assertEqual(self.preferences()["System"]["BootCount"], "3")
 
     def test_second_start_ends_at_once_and_touches_nothing(self):
         self.start()
         before = self.folder.snapshot()
-        second = self.desktop.run([self.folder.executable], name="second")
-        deadline = time.time() + 20
-        while second.poll() is None and time.time() < deadline:
-            time.sleep(0.05)
-        self.assertEqual(second.poll(), 0)
+        second = self.run_program([self.folder.executable], name="second")
+        self.assertEqual(self.wait_for_process(second), 0)
         self.assertEqual(self.folder.snapshot(), before)
         self.assertEqual(len(self.notes()), 1)
         self.assertEqual(self.exit_program(), 0)
 
     def test_no_package_shows_the_fatal_message_and_writes_nothing(self):
-        self.folder.remove()
-        self.folder = ProgramFolder(packages=False)
+        self.use_folder(ProgramFolder(packages=False))
         self.start(expected_notes=0)
-        self.desktop.wait_for_window(name=TITLE, timeout=20)
-        time.sleep(0.3)
+        self.wait_for_dialog(TITLE)
         self.desktop.key("Return")
         self.assertEqual(self.wait_for_exit(), 0)
         self.assertEqual(sorted(os.listdir(self.folder.path)), ["VLZozed"])
@@ -322,16 +158,15 @@ class ProgramEndToEndTest(unittest.TestCase):
         note = self.notes()[0]
         self.desktop.xdotool("windowactivate", "--sync", str(note.id))
         self.desktop.key("alt+F4")  # openbox's Close: WM_DELETE_WINDOW
-        time.sleep(0.8)
+        # Once openbox has sent the request, the program takes it before the click that follows:
+        # when the tray menu opens, the close has been refused or carried out.
+        self.desktop.sync_window_manager()
+        self.open_tray_menu()
         self.assertEqual(len(self.notes()), 1)
         self.assertIsNone(self.program.poll())
-        self.assertEqual(self.exit_program(), 0)
+        self.choose("x")
+        self.assertEqual(self.wait_for_exit(), 0)
 
 
 if __name__ == "__main__":
-    if len(sys.argv) < 2:
-        sys.exit(__doc__)
-    PROGRAM_DIR = os.path.abspath(sys.argv.pop(1))
-    # A sanitizer build: the desktop's own libraries (D-Bus) keep a few blocks until exit.
-    os.environ.setdefault("ASAN_OPTIONS", "detect_leaks=0")
-    unittest.main(verbosity=2)
+    main(__doc__)

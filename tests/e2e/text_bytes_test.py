@@ -4,14 +4,10 @@ from its save byte for byte, and the save at the end of a session never fails on
 Usage: text_bytes_test.py <folder holding VLZozed and the *.vlf packages>
 """
 
-import os
 import signal
 import struct
-import sys
-import unittest
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import program_test  # noqa: E402
+from program import ProgramTestCase, main
 
 # Every single byte from 0x80 up, each followed by a full stop (after a lead byte, a pair that is
 # no character), and a lead byte alone at the end of the value.
@@ -65,19 +61,7 @@ def preferences(boot_count, font_name, character):
             % (boot_count, font_name, character))
 
 
-class UndecodableBytesEndToEndTest(unittest.TestCase):
-    # The program tests' desktop, program folder and helpers, without their tests.
-    setUpClass = classmethod(program_test.ProgramEndToEndTest.setUpClass.__func__)
-    tearDownClass = classmethod(program_test.ProgramEndToEndTest.tearDownClass.__func__)
-    setUp = program_test.ProgramEndToEndTest.setUp
-    tearDown = program_test.ProgramEndToEndTest.tearDown
-    start = program_test.ProgramEndToEndTest.start
-    notes = program_test.ProgramEndToEndTest.notes
-    wait_for_notes = program_test.ProgramEndToEndTest.wait_for_notes
-    tray_icon = program_test.ProgramEndToEndTest.tray_icon
-    wait_for_exit = program_test.ProgramEndToEndTest.wait_for_exit
-    read_bytes = program_test.ProgramEndToEndTest.read_bytes
-
+class UndecodableBytesEndToEndTest(ProgramTestCase):
     def add_package_named(self, name):
         signature, entries = package_entries(self.folder.file("Tobble.vlf"))
         description = [data for entry, data in entries if entry.lower() == b"desc.txt"][0]
@@ -108,9 +92,4 @@ class UndecodableBytesEndToEndTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) < 2:
-        sys.exit(__doc__)
-    program_test.PROGRAM_DIR = os.path.abspath(sys.argv.pop(1))
-    # A sanitizer build: the desktop's own libraries (D-Bus) keep a few blocks until exit.
-    os.environ.setdefault("ASAN_OPTIONS", "detect_leaks=0")
-    unittest.main(verbosity=2)
+    main(__doc__)

@@ -138,7 +138,7 @@ TEST(BitmapFile, BadFilesAreRefusedAndTheOldPictureStays) {
     auto rejects = [](std::vector<std::uint8_t> file) {
         TBitmap bitmap(1, 1);
         TMemoryStream input(std::move(file));
-        EXPECT_ANY_THROW(bitmap.LoadFromStream(input));
+        EXPECT_THROW(bitmap.LoadFromStream(input), EInvalidGraphic);
         EXPECT_EQ(bitmap.Width(), 1);
     };
     auto patched = [&](std::size_t offset, std::uint8_t value) {
@@ -151,6 +151,12 @@ TEST(BitmapFile, BadFilesAreRefusedAndTheOldPictureStays) {
     rejects(patched(28, 16));       // 16 bits per pixel
     rejects(patched(25, 0x7F));     // a height of two billion rows, more than the file holds
     rejects({bytes.begin(), bytes.end() - 1});  // a row short
+    auto huge = bytes;  // width and height near 2^31: stride × rows overflows 64 bits
+    for (std::size_t offset : {18, 19, 20, 22, 23, 24}) {
+        huge[offset] = 0xFF;
+    }
+    huge[21] = huge[25] = 0x7F;
+    rejects(huge);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "graphics/Clipboard.h"
 #include "graphics/GraphicRegistry.h"
 #include "platform/ClipboardDouble.h"
+#include "support/TemporaryFolder.h"
 
 namespace vlz {
 namespace {
@@ -80,7 +81,8 @@ TEST(GraphicRegistry, FindsByExtensionAndFormatLatestFirst) {
 }
 
 TEST(Graphic, FailedSaveLeavesTheExistingFileAlone) {
-    auto path = (std::filesystem::temp_directory_path() / "vlz_graphic_save.bmp").string();
+    testing::TemporaryFolder folder;
+    const std::string path = folder / "picture.bmp";
     TBitmap picture(2, 2);
     picture.SaveToFile(path);
     auto size = std::filesystem::file_size(path);
@@ -90,7 +92,6 @@ TEST(Graphic, FailedSaveLeavesTheExistingFileAlone) {
     TBitmap loaded;
     loaded.LoadFromFile(path);
     EXPECT_EQ(loaded.Width(), 2);
-    std::filesystem::remove(path);
 }
 
 }  // namespace

@@ -20,19 +20,10 @@ namespace {
 
 using testing::DrawnFrame;
 using testing::WaitFor;
+using testing::WhenShown;
 
 constexpr TColor Red = RGB(200, 0, 0);
 constexpr TColor Blue = RGB(0, 0, 200);
-
-// Runs `action` on the window that is modal once the event loop comes round.
-template <class Window>
-void WhenShown(std::function<void(Window&)> action) {
-    QTimer::singleShot(0, [action] {
-        auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
-        ASSERT_NE(window, nullptr);
-        action(*window);
-    });
-}
 
 class ZozedProp : public ::testing::Test {
   protected:

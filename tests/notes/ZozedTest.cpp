@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QMenu>
 #include <QTimer>
 #include <algorithm>
@@ -14,12 +13,13 @@
 #include <vector>
 
 #include "characters/Sprite.h"
+#include "doubles/ScriptedMessageBoxes.h"
 #include "notes/ZozedProp.h"
+#include "support/EventLoop.h"
 #include "support/FakeDialogHost.h"
 #include "support/QtApplication.h"
 #include "toolkit/Image.h"
 #include "toolkit/Memo.h"
-#include "toolkit/ScriptedMessageBoxes.h"
 #include "toolkit/Timer.h"
 
 namespace vlz {
@@ -206,11 +206,7 @@ TEST_F(Zozed, ShownNotesDrawOneFramePerIntervalOfTheirCharacterInStep) {
     note_->Show();
     twin->Show();
     slow->Show();
-    QDeadlineTimer deadline(20'000);
-    while (slow->FrameCounter() < 4 && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    }
-    ASSERT_GE(slow->FrameCounter(), 4);
+    ASSERT_TRUE(testing::WaitFor([&] { return slow->FrameCounter() >= 4; }, 20'000));
     EXPECT_EQ(note_->FrameCounter(), twin->FrameCounter()) << "one beat draws both";
     const double expected = slow->FrameCounter() * 250.0 / 70.0;
     EXPECT_NEAR(note_->FrameCounter(), expected, 3.0);

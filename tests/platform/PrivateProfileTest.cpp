@@ -24,15 +24,6 @@ void Store(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(PrivateProfile, ReadsNothingUntilUsedAndAMissingFileIsEmpty) {
     TemporaryFolder folder;
     TPrivateProfile profile(folder / "a.ini");
@@ -51,7 +42,7 @@ TEST(PrivateProfile, CommitsAllChangesInOneWriteAndLeavesNoTemporaryFiles) {
     EXPECT_EQ(Contents(path), "[A]\r\nx=1\r\n");  // not yet
     profile.Commit();
     EXPECT_EQ(Contents(path), "[A]\r\nx=2\r\n[B]\r\ny=3\r\n");
-    EXPECT_EQ(FolderEntries(folder.Path()), (std::vector<std::string>{"a.ini"}));
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{"a.ini"}));
 }
 
 TEST(PrivateProfile, KeepsThePermissionBitsOfTheFile) {
@@ -115,8 +106,7 @@ TEST(FileReplace, RemovesTemporariesThatADeadWriterLeftBehind) {
     Store(folder / ".a.ini.~deadbeef", "half a file");
     Store(folder / ".other.ini.~deadbeef", "someone else's");
     ReplaceFile(path, "new");
-    EXPECT_EQ(FolderEntries(folder.Path()),
-              (std::vector<std::string>{".other.ini.~deadbeef", "a.ini"}));
+    EXPECT_EQ(folder.Names(), (std::vector<std::string>{".other.ini.~deadbeef", "a.ini"}));
 }
 
 TEST(FileReplace, CopyOverwritesTheTargetAndIgnoresAMissingSource) {

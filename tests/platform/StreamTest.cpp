@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
+#include "support/TemporaryFolder.h"
 
 namespace vlz {
 namespace {
@@ -25,7 +24,8 @@ TEST(Stream, SeekBeforeStartFails) {
 }
 
 TEST(Stream, FileRoundTripAndMissingFile) {
-    auto path = (std::filesystem::temp_directory_path() / "vlz_stream_test.bin").string();
+    testing::TemporaryFolder folder;
+    const std::string path = folder / "stream.bin";
     {
         TFileStream file(path, TFileStream::Mode::Create);
         file.WriteBuffer("abcdef", 6);
@@ -34,8 +34,7 @@ TEST(Stream, FileRoundTripAndMissingFile) {
     TFileStream file(path, TFileStream::Mode::Read);
     file.Skip(4);
     EXPECT_EQ(file.Remaining(), 2);
-    std::remove(path.c_str());
-    EXPECT_THROW(TFileStream("/nonexistent/x", TFileStream::Mode::Read), EFOpenError);
+    EXPECT_THROW(TFileStream(folder / "absent.bin", TFileStream::Mode::Read), EFOpenError);
 }
 
 }  // namespace

@@ -17,14 +17,15 @@
 #include <thread>
 #include <vector>
 
+#include "support/TemporaryFolder.h"
+
 namespace vlz::testing {
 
 class TemporaryDesktop {
+    TemporaryFolder FFolder;  // first: everything else lives in it
+
   public:
     TemporaryDesktop() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vlz-desktop-XXXXXX").string();
-        Root = mkdtemp(pattern.data());
         for (const char* folder : {"bin", "home", "config", "etc", "data/applications",
                                    "share/applications", "records"}) {
             std::filesystem::create_directories(Root / folder);
@@ -59,8 +60,6 @@ class TemporaryDesktop {
                 unsetenv(name.c_str());
             }
         }
-        std::error_code ignored;
-        std::filesystem::remove_all(Root, ignored);
     }
 
     TemporaryDesktop(const TemporaryDesktop&) = delete;
@@ -125,7 +124,7 @@ class TemporaryDesktop {
         return words;
     }
 
-    std::filesystem::path Root;
+    const std::filesystem::path Root = FFolder.Path();
 
   private:
     std::map<std::string, std::optional<std::string>> saved_;

@@ -2,12 +2,11 @@
 // A controller and a note for dialog tests: characters that paint themselves as plain blocks of
 // their own colour, a tray mode, defaults, and a note whose settings can be read back.
 
-#include <QApplication>
-#include <QElapsedTimer>
 #include <string>
 #include <vector>
 
 #include "dialoghost/DialogHost.h"
+#include "support/EventLoop.h"
 
 namespace vlz::testing {
 
@@ -85,19 +84,5 @@ class FakeNote : public TPropertyTarget {
         CharactersSet.push_back(index);
     }
 };
-
-// Runs the event loop until the condition holds or the time is up; returns the condition.
-template <class Condition>
-bool WaitFor(Condition condition, int milliseconds = 3000) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!condition()) {
-        if (elapsed.elapsed() > milliseconds) {
-            return false;
-        }
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 }  // namespace vlz::testing

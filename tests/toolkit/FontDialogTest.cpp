@@ -11,7 +11,8 @@
 #include <QListWidget>
 #include <QTimer>
 
-#include "platform/MessageBox.h"
+#include "doubles/ScriptedMessageBoxes.h"
+#include "support/EventLoop.h"
 #include "support/QtApplication.h"
 #include "toolkit/ColorDialog.h"
 #include "toolkit/FontMapping.h"
@@ -19,29 +20,7 @@
 namespace vlz {
 namespace {
 
-class RecordingBoxes : public MessageBoxHook {
-  public:
-    RecordingBoxes() { previous_ = InstallMessageBoxHook(this); }
-    ~RecordingBoxes() override { InstallMessageBoxHook(previous_); }
-    int Show(std::string_view text, std::string_view, unsigned, MessageBoxOwner) override {
-        Texts.emplace_back(text);
-        return IDOK;
-    }
-    std::vector<std::string> Texts;
-
-  private:
-    MessageBoxHook* previous_ = nullptr;
-};
-
-// Runs `action` on the modal dialog as soon as it is up.
-template <class Dialog>
-void WhenShown(std::function<void(Dialog&)> action) {
-    QTimer::singleShot(0, [action] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        action(*dialog);
-    });
-}
+using testing::WhenShown;
 
 TFont MemoFont() {
     TFont font;
@@ -110,7 +89,7 @@ TEST_F(FontDialog, ExecuteKeepsTheChoiceOnlyOnOk) {
 }
 
 TEST_F(FontDialog, RefusesASizeThatIsNotAPositiveNumber) {
-    RecordingBoxes boxes;
+    testing::ScriptedMessageBoxes boxes;
     TFontDialog dialog;
     dialog.Font = MemoFont();
     WhenShown<TFontDialogWindow>([](TFontDialogWindow& window) {
@@ -124,11 +103,11 @@ TEST_F(FontDialog, RefusesASizeThatIsNotAPositiveNumber) {
     });
     EXPECT_TRUE(dialog.Execute());
     EXPECT_EQ(dialog.Font.Size, 11);
-    EXPECT_EQ(boxes.Texts.size(), 3u);
+    EXPECT_EQ(boxes.Boxes.size(), 3u);
 }
 
 TEST_F(FontDialog, RefusesAFaceNameThatShiftJisCannotHoldButKeepsTheStoredOne) {
-    RecordingBoxes boxes;
+    testing::ScriptedMessageBoxes boxes;
     TFontDialog dialog;
     dialog.Font = MemoFont();
     dialog.Font.Name = "Stored\U000F0080";  // a byte that Shift-JIS could not decode
@@ -143,7 +122,7 @@ TEST_F(FontDialog, RefusesAFaceNameThatShiftJisCannotHoldButKeepsTheStoredOne) {
     });
     EXPECT_TRUE(dialog.Execute());
     EXPECT_EQ(dialog.Font.Name, "Stored\U000F0080");
-    EXPECT_EQ(boxes.Texts.size(), 1u);
+    EXPECT_EQ(boxes.Boxes.size(), 1u);
 }
 
 TEST_F(FontDialog, ColourDialogShowsTheWorkingColourAndKeepsItOnCancel) {

@@ -15,9 +15,9 @@
 #include <QTextCursor>
 #include <QTimer>
 
+#include "doubles/ScriptedMessageBoxes.h"
 #include "platform/Cp932.h"
 #include "support/QtApplication.h"
-#include "toolkit/ScriptedMessageBoxes.h"  // tests/toolkit
 
 namespace vlz {
 namespace {

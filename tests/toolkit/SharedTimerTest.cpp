@@ -3,29 +3,22 @@
 
 #include <gtest/gtest.h>
 
-#include <QDeadlineTimer>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "support/EventLoop.h"
 #include "support/QtApplication.h"
 #include "toolkit/Timer.h"
 
 namespace vlz {
 namespace {
 
-// Runs the event loop until `done` holds; false when it still does not after `seconds`.
-bool RunUntil(const std::function<bool()>& done, int seconds = 10) {
-    QDeadlineTimer deadline(seconds * 1000);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    }
-    return true;
+// Runs the event loop until `done` holds; false when it still does not after ten seconds.
+bool RunUntil(const std::function<bool()>& done) {
+    return testing::WaitFor(done, 10'000);
 }
 
 std::unique_ptr<TTimer> SharedTimer(int interval, std::function<void()> handler) {
@@ -107,10 +100,7 @@ TEST_F(SharedTimerTest, ClockStopsWhenNoTimerListens) {
     timer->SetEnabled(false);
     EXPECT_FALSE(timer->Active());
     const int stopped = ticks;
-    QDeadlineTimer quiet(80);
-    while (!quiet.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
+    testing::RunEventsFor(80);
     EXPECT_EQ(ticks, stopped);
     timer->SetEnabled(true);
     EXPECT_TRUE(timer->Active());

@@ -1,28 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <QCloseEvent>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <string>
 
+#include "doubles/ScriptedMessageBoxes.h"
 #include "platform/Exception.h"
+#include "support/EventLoop.h"
 #include "toolkit/Application.h"
 #include "toolkit/Form.h"
 #include "toolkit/Memo.h"
-#include "toolkit/ScriptedMessageBoxes.h"  // tests/toolkit
 #include "toolkit/Timer.h"
 
 namespace vlz {
 namespace {
 
-// Runs the event loop for a while, long enough for short timers to fire several times.
-void Wait(int milliseconds) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (elapsed.elapsed() < milliseconds) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-}
+using testing::RunEventsFor;
 
 class ToolkitTest : public ::testing::Test {
   protected:
@@ -53,17 +46,17 @@ TEST_F(ToolkitTest, TimerTicksOnlyWithAPositiveIntervalAndRestartsWhenItChanges)
     int ticks = 0;
     timer.SetOnTimer([&] { ++ticks; });
     timer.SetInterval(0);
-    Wait(60);
+    RunEventsFor(60);
     EXPECT_EQ(ticks, 0);
     EXPECT_FALSE(timer.Active());
 
     timer.SetInterval(10);
-    Wait(80);
+    RunEventsFor(80);
     EXPECT_GT(ticks, 2);
 
     timer.SetEnabled(false);
     const int stopped = ticks;
-    Wait(50);
+    RunEventsFor(50);
     EXPECT_EQ(ticks, stopped);
 
     // A failing tick is shown and the timer keeps running.
@@ -72,7 +65,7 @@ TEST_F(ToolkitTest, TimerTicksOnlyWithAPositiveIntervalAndRestartsWhenItChanges)
         throw Exception("tick");
     });
     timer.SetEnabled(true);
-    Wait(50);
+    RunEventsFor(50);
     EXPECT_GT(ticks, stopped + 1);
     EXPECT_TRUE(timer.Active());
     EXPECT_FALSE(Boxes.Boxes.empty());
@@ -83,10 +76,67 @@ TEST_F(ToolkitTest, TimerIntervalChangeStartsTheWholePeriodAnew) {
     int ticks = 0;
     timer.SetInterval(100);
     timer.SetOnTimer([&] { ++ticks; });
-    Wait(70);
+    RunEventsFor(70);
     timer.SetInterval(101);  // restarts: the next tick is 101 ms away, not 30
-    Wait(60);
+    RunEventsFor(60);
     EXPECT_EQ(ticks, 0);
+}
+
+// A message box runs an event loop of its own until it is answered: a timer keeps ticking inside
+// it, and the scripted boxes must let it, or a test cannot see what a tick does while a box waits.
+TEST_F(ToolkitTest, TimerTicksWhileAMessageBoxIsOpen) {
+    TTimer timer;
+    int ticks = 0;
+    timer.SetInterval(10);
+    timer.SetOnTimer([&] { ++ticks; });
+
+    Boxes.WhileOpen = testing::KeepOpenFor(150);
+    EXPECT_EQ(ShowMessageBox("保存しますか？", "Velloric付箋", MB_OKCANCEL), IDOK);
+    EXPECT_GE(ticks, 3);
+
+    // Answered at once, a box lets no tick in.
+    Boxes.WhileOpen = nullptr;
+    ticks = 0;
+    ShowMessageBox("保存しますか？", "Velloric付箋", MB_OKCANCEL);
+    EXPECT_EQ(ticks, 0);
+}
+
+TEST_F(ToolkitTest, ATickCanAnswerTheOpenBox) {
+    TTimer timer;
+    int ticks = 0;
+    timer.SetInterval(10);
+    timer.SetOnTimer([&] {
+        if (++ticks == 3) {
+            Boxes.Answer(IDCANCEL);
+        }
+    });
+    Boxes.WhileOpen = testing::KeepOpenUntilAnswered(Boxes);
+    EXPECT_EQ(ShowMessageBox("保存しますか？", "Velloric付箋", MB_OKCANCEL), IDCANCEL);
+    EXPECT_GE(ticks, 3);
+    EXPECT_EQ(Boxes.OpenBoxes(), 0);
+}
+
+// The box of a failed tick opens inside the box that was open; both are answered in turn.
+TEST_F(ToolkitTest, AFailedTickInsideABoxShowsItsOwnBoxThere) {
+    TTimer timer;
+    timer.SetInterval(10);
+    int openWhenShown = 0;
+    timer.SetOnTimer([&] {
+        timer.SetEnabled(false);
+        throw Exception("tick failed");
+    });
+    Boxes.Answers = {IDCANCEL, IDOK};
+    Boxes.WhileOpen = [&](const testing::RecordedBox& box) {
+        if (box.Text == "tick failed.") {
+            openWhenShown = Boxes.OpenBoxes();
+            return;
+        }
+        testing::KeepOpenUntil([&] { return Boxes.Boxes.size() == 2; })(box);
+    };
+    EXPECT_EQ(ShowMessageBox("保存しますか？", "Velloric付箋", MB_OKCANCEL), IDCANCEL);
+    ASSERT_EQ(Boxes.Boxes.size(), 2u);
+    EXPECT_EQ(Boxes.Boxes[1].Flags & MB_ICONMASK, MB_ICONERROR);
+    EXPECT_EQ(openWhenShown, 2);
 }
 
 class ProbeForm : public TForm {

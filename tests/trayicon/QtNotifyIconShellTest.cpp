@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QSystemTrayIcon>
 #include <vector>
 
@@ -11,9 +10,12 @@
 #include "platform/Cp932.h"
 #include "platform/LastError.h"
 #include "platform/Window.h"
+#include "support/EventLoop.h"
 
 namespace vlz {
 namespace {
+
+using testing::WaitFor;
 
 constexpr unsigned CallbackMessage = WM_USER + 200;
 
@@ -33,14 +35,6 @@ class RecordingWindow : public TMessageWindow {
     std::vector<unsigned> Notifications;
     std::function<void()> OnMessage;
 };
-
-void Settle() {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < 30) {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-}
 
 class QtNotifyIconShellTest : public ::testing::Test {
   protected:
@@ -118,7 +112,7 @@ TEST_F(QtNotifyIconShellTest, ReceiverMayDeleteTheIconItIsTold) {
     ASSERT_TRUE(Shell_NotifyIcon(NIM_ADD, Data));
     Window.OnMessage = [this] { Shell_NotifyIcon(NIM_DELETE, Data); };
     emit Icon()->activated(QSystemTrayIcon::Trigger);
-    Settle();
+    WaitFor([this] { return !Window.Notifications.empty(); });
     EXPECT_EQ(Window.Notifications, std::vector<unsigned>{WM_LBUTTONDOWN});
     EXPECT_EQ(Icon(), nullptr);
 }
@@ -132,14 +126,14 @@ TEST_F(QtNotifyIconShellTest, BalloonReportsShowClickAndHide) {
     CopyNotifyText(balloon.szInfoTitle, ToCp932("題"));
     ASSERT_TRUE(Shell_NotifyIcon(NIM_MODIFY, balloon));
     EXPECT_TRUE(Window.Notifications.empty()) << "told only after the call has returned";
-    Settle();
+    WaitFor([this] { return !Window.Notifications.empty(); });
     emit Icon()->messageClicked();
     EXPECT_EQ(Window.Notifications, (std::vector<unsigned>{NIN_BALLOONSHOW, NIN_BALLOONUSERCLICK}));
 
     ASSERT_TRUE(Shell_NotifyIcon(NIM_MODIFY, balloon));
     CopyNotifyText(balloon.szInfo, "");
     ASSERT_TRUE(Shell_NotifyIcon(NIM_MODIFY, balloon));
-    Settle();
+    WaitFor([this] { return Window.Notifications.size() >= 4; });
     EXPECT_EQ(Window.Notifications, (std::vector<unsigned>{NIN_BALLOONSHOW, NIN_BALLOONUSERCLICK,
                                                            NIN_BALLOONSHOW, NIN_BALLOONHIDE}));
 }
@@ -151,7 +145,7 @@ TEST_F(QtNotifyIconShellTest, BalloonThatNobodyClicksTimesOut) {
     balloon.uTimeout = 10;
     CopyNotifyText(balloon.szInfo, " ");
     ASSERT_TRUE(Shell_NotifyIcon(NIM_MODIFY, balloon));
-    Settle();
+    WaitFor([this] { return Window.Notifications.size() >= 2; });
     EXPECT_EQ(Window.Notifications, (std::vector<unsigned>{NIN_BALLOONSHOW, NIN_BALLOONTIMEOUT}));
 }
 

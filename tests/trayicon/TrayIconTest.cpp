@@ -17,14 +17,17 @@
 
 #include "doubles/FakeDesktop.h"
 #include "doubles/RecordingNotifyIconShell.h"
+#include "doubles/ScriptedMessageBoxes.h"
 #include "platform/Cp932.h"
-#include "platform/MessageBox.h"
+#include "support/EventLoop.h"
 
 namespace vlz {
 namespace {
 
 using testing::FakeDesktop;
 using testing::RecordingNotifyIconShell;
+using testing::RunEventsFor;
+using testing::WaitFor;
 
 struct MouseCall {
     TMouseButton Button;
@@ -32,35 +35,6 @@ struct MouseCall {
     int X;
     int Y;
 };
-
-class RecordingMessageBox : public MessageBoxHook {
-  public:
-    RecordingMessageBox() : FPrevious(InstallMessageBoxHook(this)) {}
-    ~RecordingMessageBox() override { InstallMessageBoxHook(FPrevious); }
-    int Show(std::string_view text, std::string_view caption, unsigned flags,
-             MessageBoxOwner) override {
-        Boxes.push_back({std::string(text), std::string(caption), flags});
-        return IDOK;
-    }
-    struct Box {
-        std::string Text;
-        std::string Caption;
-        unsigned Flags;
-    };
-    std::vector<Box> Boxes;
-
-  private:
-    MessageBoxHook* FPrevious;
-};
-
-// Runs the event loop for the given time.
-void Wait(int milliseconds) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < milliseconds) {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-}
 
 class TrayIconTest : public ::testing::Test {
   protected:
@@ -344,7 +318,7 @@ TEST_F(TrayIconTest, BalloonNotificationsRaiseTheirEvents) {
 }
 
 TEST_F(TrayIconTest, BalloonWarningOnlyAtDesignTimeAndOnce) {
-    RecordingMessageBox boxes;
+    testing::ScriptedMessageBoxes boxes;
     TTrayIcon running(&Owner);
     running.SetOnBalloonShow([](TObject&) {});
     EXPECT_TRUE(boxes.Boxes.empty());
@@ -468,7 +442,7 @@ TEST_F(TrayIconMouseTest, DisabledComponentRaisesNothing) {
     Icon->SetEnabled(false);
     Send({WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP,
           WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP, NIN_BALLOONUSERCLICK});
-    Wait(ClickDelay() + 50);
+    RunEventsFor(ClickDelay() + 50);
     EXPECT_EQ(shown, 0);
     EXPECT_TRUE(Downs.empty());
     EXPECT_EQ(Clicks + DoubleClicks + others, 0);
@@ -478,7 +452,7 @@ TEST_F(TrayIconMouseTest, DisablingCancelsAPendingClick) {
     Send({WM_LBUTTONDOWN, WM_LBUTTONUP});
     Icon->SetEnabled(false);
     Icon->SetEnabled(true);
-    Wait(ClickDelay() + 50);
+    RunEventsFor(ClickDelay() + 50);
     EXPECT_EQ(Clicks, 0);
 }
 
@@ -486,12 +460,10 @@ TEST_F(TrayIconMouseTest, SingleClickCountsAfterTheDoubleClickTime) {
     QElapsedTimer sinceClick;
     sinceClick.start();
     Send({WM_LBUTTONDOWN, WM_LBUTTONUP});
-    while (Clicks == 0 && sinceClick.elapsed() < 2000) {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
+    WaitFor([this] { return Clicks > 0; }, 2000);
     EXPECT_EQ(Clicks, 1);
     EXPECT_GE(sinceClick.elapsed(), ClickDelay()) << "counted before the double-click time";
-    Wait(ClickDelay());
+    RunEventsFor(ClickDelay());
     EXPECT_EQ(Clicks, 1);
     EXPECT_EQ(DoubleClicks, 0);
 }
@@ -499,7 +471,7 @@ TEST_F(TrayIconMouseTest, SingleClickCountsAfterTheDoubleClickTime) {
 TEST_F(TrayIconMouseTest, DoubleClickRaisesNoClick) {
     Send({WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP});
     EXPECT_EQ(DoubleClicks, 1);
-    Wait(ClickDelay() + 80);
+    RunEventsFor(ClickDelay() + 80);
     EXPECT_EQ(Clicks, 0);
 }
 
@@ -507,7 +479,7 @@ TEST_F(TrayIconMouseTest, MouseUpHandlerTakesThePlaceOfClick) {
     int ups = 0;
     Icon->SetOnMouseUp([&ups](TObject&, TMouseButton, TShiftState, int, int) { ++ups; });
     Send({WM_LBUTTONDOWN, WM_LBUTTONUP});
-    Wait(ClickDelay() + 80);
+    RunEventsFor(ClickDelay() + 80);
     EXPECT_EQ(ups, 1);
     EXPECT_EQ(Clicks, 0);
 }
@@ -515,7 +487,7 @@ TEST_F(TrayIconMouseTest, MouseUpHandlerTakesThePlaceOfClick) {
 TEST_F(TrayIconMouseTest, ClickHandlerMayFreeTheComponent) {
     Icon->SetOnClick([this](TObject&) { Icon.reset(); });
     Send({WM_LBUTTONDOWN, WM_LBUTTONUP});
-    Wait(ClickDelay() + 80);
+    RunEventsFor(ClickDelay() + 80);
     EXPECT_EQ(Icon, nullptr);
 
     // A click still waiting when its component goes finds nothing to raise.
@@ -524,7 +496,7 @@ TEST_F(TrayIconMouseTest, ClickHandlerMayFreeTheComponent) {
     Icon->SetOnClick([this](TObject&) { ++Clicks; });
     Send({WM_LBUTTONDOWN, WM_LBUTTONUP});
     Icon.reset();
-    Wait(ClickDelay() + 80);
+    RunEventsFor(ClickDelay() + 80);
     EXPECT_EQ(Clicks, 0);
 }
 

@@ -14,6 +14,7 @@
 #include "ToolFiles.h"
 #include "characters/PackageFile2.h"
 #include "platform/Cp932.h"
+#include "platform/ScopeGuard.h"
 #include "platform/Stream.h"
 
 namespace vlz {
@@ -140,13 +141,9 @@ int Create(const std::vector<std::string>& arguments) {
     TCreateRequest request{arguments[0], arguments[1], arguments[2],
                            std::vector<std::string>(arguments.begin() + 3, arguments.end())};
     std::vector<std::string> warnings;
-    try {
-        CreatePackage(request, warnings);
-    } catch (...) {
-        PrintWarnings(warnings);
-        throw;
-    }
-    PrintWarnings(warnings);
+    // The warnings come out whether the package was written or refused.
+    TScopeExit printing([&warnings] { PrintWarnings(warnings); });
+    CreatePackage(request, warnings);
     return 0;
 }
 

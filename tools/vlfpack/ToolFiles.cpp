@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "platform/Exception.h"
+#include "platform/ScopeGuard.h"
 #include "platform/Stream.h"
 
 namespace vlz {
@@ -30,22 +31,16 @@ void WriteFileSafely(const std::string& path, const std::vector<std::uint8_t>& b
                      const std::function<void(const std::string& temporary)>& verify) {
     // Not named *.vlf, so a program starting meanwhile never takes it for a character.
     std::string temporary = path + ".vlfpack-" + std::to_string(::getpid());
-    try {
-        {
-            TFileStream file(temporary, TFileStream::Mode::Create);
-            file.WriteBuffer(bytes.data(), bytes.size());
-        }
-        if (verify) {
-            verify(temporary);
-        }
-    } catch (...) {
-        std::remove(temporary.c_str());
-        throw;
+    TScopeFailure removing([&temporary] { std::remove(temporary.c_str()); });
+    {
+        TFileStream file(temporary, TFileStream::Mode::Create);
+        file.WriteBuffer(bytes.data(), bytes.size());
+    }
+    if (verify) {
+        verify(temporary);
     }
     if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        int reason = errno;
-        std::remove(temporary.c_str());
-        throw EWriteError("cannot write " + path + ": " + std::strerror(reason));
+        throw EWriteError("cannot write " + path + ": " + std::strerror(errno));
     }
 }
 

@@ -81,6 +81,9 @@ def images():
     core = struct.pack('<IHHHH', 12, w, h, 1, 4) + b''.join(
         struct.pack('<BBB', i * 16, 255 - i * 16, 128) for i in range(16))
     yield 'core-4bit.bmp', bmp(core, rows(4, w, h, lambda x, y: x))
+    # Shorter than an info header: the clipboard glue must still find its pixels.
+    core1 = struct.pack('<IHHHH', 12, 3, 1, 1, 1) + bytes([0, 0, 0, 255, 255, 255])
+    yield 'core-1bit.bmp', bmp(core1, rows(1, 3, 1, lambda x, y: x & 1))
     rle8 = bytes([4, 7, 0, 0, 0, 3, 1, 2, 3, 0, 0, 2, 2, 1, 3, 9, 0, 0, 13, 5, 0, 1])
     yield 'rle8.bmp', bmp(info_header(w, h, 8, 1, clr_used=16) + gray(16), rle8)
     rle4 = bytes([5, 0x12, 0, 5, 0x34, 0x56, 0x70, 0, 0, 0, 0, 2, 1, 2, 13, 0xAB, 0, 1])
@@ -115,6 +118,8 @@ def malformed():
                                               bytes([0, 2, 0, 3, 0, 1]))
     yield 'rle8-huge-canvas-tiny-stream.bmp', bmp(info_header(40000, 40000, 8, 1) + table,
                                                   bytes([0, 1]))
+    yield 'rle8-expansion-over-2-gib.bmp', bmp(info_header(60000, 40000, 8, 1) + table,
+                                               bytes([0, 1]))
     yield 'header-size-108.bmp', bmp(info_header(4, 1, 8, size=108) + table, bytes(4))
     yield 'truncated-in-colour-table.bmp', bmp(info_header(4, 1, 8) + table, bytes(4))[:300]
 
@@ -129,6 +134,10 @@ def main():
         write('clipboard', name.replace('.bmp', '.dib'), data[14:])
     for name, data in malformed():
         write('malformed', name, data)
+    # Samples that once broke a reader of the stream seeds are seeds themselves.
+    broken = dict(malformed())
+    for name in ['width-times-height-overflow.bmp', 'rle8-expansion-over-2-gib.bmp']:
+        write('stream', name, broken[name])
     write('rle8', 'runs-and-literals', rle_seed(13, 7, bytes(
         [4, 7, 0, 0, 0, 3, 1, 2, 3, 0, 0, 2, 2, 1, 3, 9, 0, 0, 13, 5, 0, 1])))
     write('rle8', 'example-4x2', rle_seed(4, 2, bytes([4, 7, 0, 0, 2, 9, 0, 1])))
