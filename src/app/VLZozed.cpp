@@ -94,8 +94,12 @@ int main(int argc, char** argv) {
 
     Guarded([&] { mainForm->LoadAll(); });
     // Start-up leaves freed memory behind (packages read, pictures decoded, the font
-    // configuration parsed, the first layouts); once the notes are painted it goes back.
-    QTimer::singleShot(2000, &application, [] { ReturnFreeMemory(); });
+    // configuration parsed, the first layouts) and the code that did it mapped; once the notes
+    // are painted both go back, and what the notes go on using maps in again as it is touched.
+    QTimer::singleShot(2000, &application, [] {
+        ReturnFreeMemory();
+        ReleaseFilePages();
+    });
     const int status = application.Run();
     ReleaseInstanceMarker(marker);
 

@@ -16,4 +16,10 @@ void PrepareForWriting(void* block, std::size_t size);
 // start-up) back to the system.
 void ReturnFreeMemory();
 
+// Unmaps the pages of the program's code, its libraries and the read-only files it maps (fonts)
+// that are mapped now: a start-up touches many that a quiet program never needs again, and what
+// it does need maps back in, a page at a time, when it is touched. The files' pages stay in the
+// system's cache, shared with other programs; private copies (relocated data) stay as they are.
+void ReleaseFilePages();
+
 }  // namespace vlz
