@@ -175,6 +175,8 @@ ROWS = [
                 "/s", None, AtMost(0, "/s")),
     program_row("resident memory, 20 notes", "idle_cost.py", "rss", "MB", ("xpad", "20 pads"),
                 AtMost(34, "MB")),
+    program_row("private memory (not shared with files), 20 notes", "idle_cost.py", "private",
+                "MB", ("xpad", "20 pads"), FewerIsBetter()),
     program_row("first note on screen after start (Xvfb)", "first_note.py", "first_note", "ms",
                 ("xpad", ""), AtMost(40, "ms")),
     program_row("CPU used until the first note is on screen", "first_note.py", "first_note_cpu",

@@ -1,9 +1,10 @@
 """What a notes program costs the desktop while nobody uses it, on a virtual desktop (Xvfb +
 openbox + trayer): with N notes on the screen, its share of one core (CPU time of all its
 threads, from /proc/<pid>/task/*/schedstat) and its wake-ups per second (context switches of all
-its threads) over a quiet period, the X server's share over the same period, and its resident
-memory (VmRSS). For VLZozed also the wake-ups
-per second while every note is hidden by the tray icon's hide button.
+its threads) over a quiet period, the X server's share over the same period, its resident memory
+(VmRSS) and, of that, its private memory (RssAnon: what it does not share with the files it maps,
+libraries and fonts). For VLZozed also the wake-ups per second while every note is hidden by the
+tray icon's hide button.
 
 Usage: idle_cost.py [--build DIR] [--app DIR] [--notes N] [--seconds S] [--repetitions R]
                     [--programs vlzozed,naive,xpad] [--json]
@@ -68,10 +69,11 @@ def difference(before, after):
     return cpu, switches
 
 
-def resident_mb(pid):
+def memory_mb(pid, field="VmRSS"):
+    """A memory figure of /proc/<pid>/status (VmRSS, RssAnon, ...) in MB."""
     with open(f"/proc/{pid}/status") as file:
         for line in file:
-            if line.startswith("VmRSS:"):
+            if line.startswith(f"{field}:"):
                 return int(line.split()[1]) / 1024
     return 0.0
 
@@ -117,7 +119,8 @@ def measure_once(desktop, program, notes, seconds):
         result = {}
         result["cpu"], result["wakeups"], result["server_cpu"] = quiet_period(
             process.pid, seconds, desktop.server_pid())
-        result["rss"] = resident_mb(process.pid)
+        result["rss"] = memory_mb(process.pid)
+        result["private"] = memory_mb(process.pid, "RssAnon")
         if program.name == "VLZozed":
             hide_all_notes(desktop, program)
             time.sleep(max(1.0, started + HELPERS_GONE_SECONDS - time.monotonic()))
@@ -152,7 +155,8 @@ def main():
         line = (f"{name}, {arguments.notes} notes: CPU {statistics.median(figures['cpu']):.2f} % "
                 f"of one core (X server {statistics.median(figures['server_cpu']):.2f} %), "
                 f"{statistics.median(figures['wakeups']):.1f} wake-ups/s, "
-                f"resident {statistics.median(figures['rss']):.1f} MB")
+                f"resident {statistics.median(figures['rss']):.1f} MB "
+                f"(private {statistics.median(figures['private']):.1f} MB)")
         if "hidden_wakeups" in figures:
             line += f"; all hidden: {statistics.median(figures['hidden_wakeups']):.1f} wake-ups/s"
         print(line)
