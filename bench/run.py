@@ -325,9 +325,11 @@ def main():
             f"| {'—' if met is None else 'yes' if met else 'NO'} |"
         )
     print("\n".join(lines))
+    starts = arguments.program_repetitions * STARTS_PER_REPETITION["first_note.py"]
     print(
         f"\nlibrary rows: median (min) of {arguments.repetitions} repetitions, CPU time; program "
-        f"rows: median (min) of {arguments.program_repetitions} starts; load average "
+        f"rows: median (min) of {arguments.program_repetitions} idle measurements and "
+        f"{starts} starts; load average "
         f"{load_before:.1f} before, {os.getloadavg()[0]:.1f} after, on {os.cpu_count()} CPUs"
     )
     return 0
