@@ -80,6 +80,12 @@ int main(int argc, char** argv) {
     TInstalledHook<ClipboardHook> clipboardInstalled(InstallClipboardHook, &clipboard);
 
     auto mainForm = std::make_unique<TMainForm>(files);
+#ifdef VLZ_TEST_HOOKS
+    // The end-to-end tests see the auto-save timer's rules in seconds instead of minutes.
+    if (const char* minute = std::getenv("VLZ_TEST_MINUTE_MS"); minute && std::atoi(minute) > 0) {
+        mainForm->SetMinuteLength(std::atoi(minute));
+    }
+#endif
     application.SetMainForm(mainForm.get());
     mainForm->RunCreate();
     auto configForm = CreateForm<TConfigForm>(*mainForm, autostart);
@@ -90,7 +96,7 @@ int main(int argc, char** argv) {
     // A later start finds this instance by the name it listens on and asks it forward.
     QObject::connect(&windowServer, &TApplicationWindowServer::ActivationRequested, mainForm.get(),
                      [&] { Guarded([&] { mainForm->BringForward(); }); });
-    TTerminationWatcher termination([&] { mainForm->Close(); });
+    TTerminationWatcher termination([&] { mainForm->EndSession(); });
 
     Guarded([&] { mainForm->LoadAll(); });
     // Start-up leaves freed memory behind (packages read, pictures decoded, the font

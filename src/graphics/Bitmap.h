@@ -11,6 +11,7 @@
 #include "graphics/BitmapInfo.h"
 #include "graphics/Canvas.h"
 #include "graphics/Graphic.h"
+#include "graphics/HeldPalettes.h"
 #include "graphics/Palette.h"
 #include "graphics/Surface.h"
 
@@ -48,8 +49,9 @@ class TBitmap : public TGraphic {
 
     // The bitmap's palette; the bitmap owns it. For a paletted bitmap it mirrors the colour table.
     HPALETTE Palette() const;
-    // Takes ownership of `palette`. At 1, 4 and 8 bits its entries become the colour table (as many
-    // as the depth holds); the pixels keep their indices.
+    // Takes ownership of `palette`, or a copy of it when a picture frees it already (another
+    // bitmap's, a DIB's, a fixed one). At 1, 4 and 8 bits its entries become the colour table (as
+    // many as the depth holds); the pixels keep their indices.
     void SetPalette(HPALETTE palette);
 
     std::uint8_t* ScanLine(int y) { return pixels_.data() + Stride() * y; }
@@ -81,7 +83,7 @@ class TBitmap : public TGraphic {
     std::array<RGBQUAD, 256> colors_{};
     std::vector<std::uint8_t> pixels_;
     TPixelFormat format_ = TPixelFormat::pf24bit;
-    mutable UniquePalette palette_;
+    mutable HeldPalette palette_;
     std::unique_ptr<TCanvas> canvas_;
 };
 

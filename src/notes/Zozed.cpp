@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCursor>
 #include <QDateTime>
 #include <QMenu>
 #include <QMouseEvent>
@@ -92,6 +91,7 @@ TZozedForm::TZozedForm(TNoteHost& Host)
     memoFont.Color = clWhite;
     Memo->SetFont(memoFont);
     Memo->setFocus();
+    connect(Memo, &QPlainTextEdit::textChanged, this, [this] { FHost.NoteChanged(this); });
 
     Timer = new TTimer(this);
     Timer->SetShared(true);
@@ -107,8 +107,6 @@ TZozedForm::TZozedForm(TNoteHost& Host)
     PaintBox->SetOnMouseDown([this](QWidget* Sender, Qt::MouseButton Button, Qt::MouseButtons Shift,
                                     int X,
                                     int Y) { PaintBoxMouseDown(Sender, Button, Shift, X, Y); });
-    FrameImage->installEventFilter(this);
-    PaintBox->installEventFilter(this);
 }
 
 TZozedForm::~TZozedForm() {
@@ -150,6 +148,7 @@ void TZozedForm::SetCharacter(int index) {
     if (const TSprite* sprite = FHost.CharacterAt(index)) {
         Timer->SetInterval(sprite->AnimationInterval);
     }
+    FHost.NoteChanged(this);
 }
 
 TFont TZozedForm::MemoFont() const {
@@ -158,6 +157,7 @@ TFont TZozedForm::MemoFont() const {
 
 void TZozedForm::SetMemoFont(const TFont& font) {
     Memo->SetFont(font);
+    FHost.NoteChanged(this);
 }
 
 TColor TZozedForm::MemoBGColor() const {
@@ -166,6 +166,7 @@ TColor TZozedForm::MemoBGColor() const {
 
 void TZozedForm::SetMemoBGColor(TColor color) {
     Memo->SetColor(color);
+    FHost.NoteChanged(this);
 }
 
 void TZozedForm::AdvanceFrameCounter(qint64 ticks) {
@@ -209,11 +210,21 @@ void TZozedForm::DragWindow(QWidget* Sender, Qt::MouseButton /*Button*/, Qt::Mou
     if (!(Shift & Qt::LeftButton)) {
         return;
     }
+    FDrag = TDrag::Armed;
     FDragSender = Sender;
     FDragPress = QPoint(X, Y);
-    FDragPressGlobal = QCursor::pos();
+    FDragAnchor = Sender->mapToGlobal(FDragPress);
     FDragWindowStart = pos();
-    FManualDrag = false;
+    FDragReleaseSent = false;
+    // The rest of the press may reach any control of the note, or the note itself while it holds
+    // the pointer: the window sees all of it first. Installing again keeps one filter.
+    if (QWindow* window = windowHandle()) {
+        window->installEventFilter(this);
+    }
+}
+
+bool TZozedForm::StartSystemMove() {
+    return windowHandle() != nullptr && windowHandle()->startSystemMove();
 }
 
 bool TZozedForm::eventFilter(QObject* watched, QEvent* event) {
@@ -221,46 +232,100 @@ bool TZozedForm::eventFilter(QObject* watched, QEvent* event) {
         ExposureChanged(windowHandle()->isExposed());
         return false;
     }
-    if (FDragSender.isNull() || watched != FDragSender.data()) {
-        return TForm::eventFilter(watched, event);
+    if (FDrag != TDrag::None && watched == windowHandle()) {
+        switch (event->type()) {
+            case QEvent::MouseMove:
+                return DragMouseMove(*static_cast<QMouseEvent*>(event));
+            case QEvent::MouseButtonRelease:
+                if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+                    return DragMouseRelease();
+                }
+                break;
+            case QEvent::MouseButtonPress:
+                // A new press: a drag whose release went to the window manager is over.
+                if (FDrag != TDrag::Armed) {
+                    EndDrag();
+                }
+                break;
+            default:
+                break;
+        }
     }
-    if (event->type() == QEvent::MouseButtonRelease) {
-        FDragSender.clear();
-        FManualDrag = false;
+    return TForm::eventFilter(watched, event);
+}
+
+bool TZozedForm::DragMouseMove(const QMouseEvent& event) {
+    const QPoint global = event.globalPosition().toPoint();
+    if (!(event.buttons() & Qt::LeftButton)) {
+        // The release went to the window system's move loop or to another window.
+        EndDrag();
         return false;
     }
-    if (event->type() != QEvent::MouseMove) {
-        return TForm::eventFilter(watched, event);
+    switch (FDrag) {
+        case TDrag::Armed: {
+            if ((global - FDragAnchor).manhattanLength() < QApplication::startDragDistance()) {
+                return true;
+            }
+            QWidget* sender = FDragSender.data();
+            if (sender == nullptr) {
+                EndDrag();
+                return false;
+            }
+            if (!StartSystemMove()) {
+                // No move loop on this platform (Wayland without one, offscreen): the note keeps
+                // the pointer's grip from the press on.
+                FDrag = TDrag::Manual;
+                break;
+            }
+            // The window manager moves the window from where the pointer is now.
+            FDragAnchor = global;
+            FDragWindowStart = pos();
+            // Its move loop takes the button's release; the control that was pressed sees the
+            // end of its press here, at the press position.
+            FDrag = TDrag::None;
+            const QPointF local = sender->mapTo(this, FDragPress);
+            QMouseEvent release(QEvent::MouseButtonRelease, local, local + QPointF(pos()),
+                                Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(windowHandle(), &release);
+            FDrag = TDrag::System;
+            FDragReleaseSent = true;
+            return true;
+        }
+        case TDrag::System:
+            // While the window manager moves the window, the pointer's events go to it alone. One
+            // that reaches the note with the button down means that it never took the pointer
+            // (Qt cancels its move when a motion reaches the program before it has), or let it
+            // go: the note goes on from where the window manager left it, by the same measure,
+            // and holds the pointer itself until the release.
+            FDrag = TDrag::Manual;
+            FDragGrabbed = windowHandle()->setMouseGrabEnabled(true);
+            break;
+        case TDrag::Manual:
+            break;
+        case TDrag::None:
+            return false;
     }
-    auto* move = static_cast<QMouseEvent*>(event);
-    const QPoint global = move->globalPosition().toPoint();
-    if (!(move->buttons() & Qt::LeftButton)) {
-        FDragSender.clear();
-        FManualDrag = false;
-        return false;
-    }
-    if (FManualDrag) {
-        this->move(FDragWindowStart + (global - FDragPressGlobal));
-        return true;
-    }
-    if ((global - FDragPressGlobal).manhattanLength() < QApplication::startDragDistance()) {
-        return true;
-    }
-    QWidget* sender = FDragSender.data();
-    if (windowHandle() != nullptr && windowHandle()->startSystemMove()) {
-        FDragSender.clear();
-        // The window system's move loop takes the button's release; the control that was pressed
-        // sees the end of its press here, at the press position.
-        const QPointF local = sender->mapTo(this, FDragPress);
-        QMouseEvent release(QEvent::MouseButtonRelease, local, local + QPointF(pos()),
-                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(windowHandle(), &release);
-        return true;
-    }
-    // No move loop on this platform: follow the pointer ourselves.
-    FManualDrag = true;
-    this->move(FDragWindowStart + (global - FDragPressGlobal));
+    move(FDragWindowStart + (global - FDragAnchor));
     return true;
+}
+
+bool TZozedForm::DragMouseRelease() {
+    // A control that saw the end of its press when the move was handed on sees no second one.
+    const bool swallow = FDragReleaseSent;
+    EndDrag();
+    return swallow;
+}
+
+void TZozedForm::EndDrag() {
+    FDrag = TDrag::None;
+    FDragSender.clear();
+    FDragReleaseSent = false;
+    if (FDragGrabbed) {
+        FDragGrabbed = false;
+        if (QWindow* window = windowHandle()) {
+            window->setMouseGrabEnabled(false);
+        }
+    }
 }
 
 void TZozedForm::CloseClick() {
@@ -284,6 +349,11 @@ void TZozedForm::BeforeShow() {
     if (QWindow* window = windowHandle()) {
         window->installEventFilter(this);
     }
+}
+
+void TZozedForm::moveEvent(QMoveEvent* event) {
+    TForm::moveEvent(event);
+    FHost.NoteChanged(this);
 }
 
 void TZozedForm::FormShow() {

@@ -17,6 +17,7 @@
 
 class QAction;
 class QMenu;
+class QMouseEvent;
 
 namespace vlz {
 
@@ -77,7 +78,10 @@ class TZozedForm : public TForm, public TPropertyTarget {
     void FormHide() override;
     void FormClose(TCloseAction& Action) override;
     void BeforeShow() override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Hands the drag to the window system's move loop; false where there is none.
+    virtual bool StartSystemMove();
 
   private:
     void FrameImageMouseDown(QWidget* Sender, Qt::MouseButton Button, Qt::MouseButtons Shift, int X,
@@ -85,6 +89,9 @@ class TZozedForm : public TForm, public TPropertyTarget {
     void PaintBoxMouseDown(QWidget* Sender, Qt::MouseButton Button, Qt::MouseButtons Shift, int X,
                            int Y);
     void DragWindow(QWidget* Sender, Qt::MouseButton Button, Qt::MouseButtons Shift, int X, int Y);
+    bool DragMouseMove(const QMouseEvent& event);
+    bool DragMouseRelease();
+    void EndDrag();
     void BuildPopupMenu();
     void KeepOnScreen();
     void ExposureChanged(bool exposed);
@@ -101,12 +108,17 @@ class TZozedForm : public TForm, public TPropertyTarget {
     QElapsedTimer FUnseenSince;
 
     // A left press on the picture or the character arms a move; the window system's move loop
-    // starts once the pointer has gone the drag distance, so that a click stays a click.
+    // starts once the pointer has gone the drag distance, so that a click stays a click. Where
+    // there is no move loop, or the window manager never took the pointer or let it go while the
+    // button is still down, the note follows the pointer itself until the release.
+    enum class TDrag { None, Armed, System, Manual };
+    TDrag FDrag = TDrag::None;
     QPointer<QWidget> FDragSender;
-    QPoint FDragPress;        // within the sender
-    QPoint FDragPressGlobal;  // on the screen
+    QPoint FDragPress;   // within the sender
+    QPoint FDragAnchor;  // the pointer on the screen when the window was at FDragWindowStart
     QPoint FDragWindowStart;
-    bool FManualDrag = false;  // no system move loop (Wayland, offscreen): moved by hand
+    bool FDragReleaseSent = false;  // the sender has seen the end of its press
+    bool FDragGrabbed = false;      // the note holds the pointer
 
     QPoint FStoredPosition;
     std::optional<QPoint> FShownAt;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMenu>
@@ -12,13 +13,19 @@
 #include <vector>
 
 #include "app/Main.h"
+#include "app/core/EmergencyCopies.h"
 #include "app/core/NoteFile.h"
 #include "app/core/Preferences.h"
+#include "characters/PackageFile2.h"
+#include "characters/PackageWriter.h"
 #include "characters/Sprite.h"
 #include "doubles/RecordingNotifyIconShell.h"
 #include "doubles/ScriptedMessageBoxes.h"
 #include "notes/Zozed.h"
+#include "platform/ExecutablePath.h"
+#include "platform/FileReplace.h"
 #include "platform/NotifyIcon.h"
+#include "support/EventLoop.h"
 #include "support/QtApplication.h"
 #include "support/TemporaryFolder.h"
 #include "toolkit/Memo.h"
@@ -32,10 +39,32 @@ std::string BundledPackage(const char* name) {
     return std::string(VLZ_BINARY_DIR) + "/app/" + name;
 }
 
+// A package with Tobble's picture and the given description: one whose description lacks a key
+// loads, after a box that tells the user so.
+void WritePackage(const std::string& path, const std::string& description) {
+    TReadPackageFile tobble;
+    tobble.OpenFile(BundledPackage("Tobble.vlf"));
+    const TPackageEntry image = tobble.GetEntry(tobble.IndexOf("image.bmp"));
+    std::vector<std::uint8_t> picture(static_cast<std::size_t>(image.Size));
+    tobble.OpenEntry("image.bmp")->ReadBuffer(picture.data(), picture.size());
+    const std::vector<std::uint8_t> package = BuildPackage(
+        {{"desc.txt", std::vector<std::uint8_t>(description.begin(), description.end())},
+         {"image.bmp", picture}});
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(package.data()),
+               static_cast<std::streamsize>(package.size()));
+}
+
+std::string Contents(const std::string& path) {
+    return ReadFileIfExists(path).value_or("<none>");
+}
+
 class MainFormTest : public ::testing::Test {
   protected:
     void SetUp() override {
         testing::TestApplication().SetTitle("Velloric付箋");
+        // Emergency copies go to a state folder of the test's own.
+        ::setenv("XDG_STATE_HOME", (Folder / "state").c_str(), 1);
         std::filesystem::copy_file(BundledPackage("Tobble.vlf"), Folder / "Tobble.vlf");
         std::filesystem::copy_file(BundledPackage("Kerro.vlf"), Folder / "Kerro.vlf");
     }
@@ -55,11 +84,57 @@ class MainFormTest : public ::testing::Test {
 
     HICON TrayIconHandle() const { return Main->TrayIcon().Icon().Handle(); }
 
+    std::vector<std::string> EmergencyCopies() const {
+        return TEmergencyCopies(Folder / "state/vlzozed/", "VLZozed.ini").Copies();
+    }
+
     testing::TemporaryFolder Folder;
     testing::ScriptedMessageBoxes Boxes;
     testing::RecordingNotifyIconShell Shell;
     std::unique_ptr<TMainForm> Main;
 };
+
+TEST_F(MainFormTest, NoAutoSaveTickBeforeTheNotesAreLoadedEvenInsideAStartUpBox) {
+    TNote stored;
+    stored.Memo = "昨日のメモ";
+    stored.Character = "Tobble";
+    WriteNotes(Folder / "VLZozed", {stored});
+    TPreferences preferences;
+    preferences.BootCount = 6;
+    preferences.AutoBackupInterval = 1;
+    WritePreferences(Folder / "VLZozed", preferences);
+    std::ofstream(Folder / "VLZozed.bak") << "first backup";
+    std::ofstream(Folder / "VLZozed.bk2") << "second backup";
+    WritePackage(Folder / "Broken.vlf", "Name=Broken\r\nPatternWidth=32\r\n");
+    const std::vector<std::string> names = Folder.Names();
+    std::vector<std::string> before;
+    for (const std::string& name : names) {
+        before.push_back(Contents(Folder / name));
+    }
+
+    // The start-up box stays open for many auto-save periods, and the timers run inside it.
+    Boxes.WhileOpen = testing::KeepOpenFor(400);
+    Main = std::make_unique<TMainForm>(Folder / "VLZozed");
+    Main->SetMinuteLength(20);
+    Main->RunCreate();
+    ASSERT_FALSE(Boxes.Boxes.empty());
+    EXPECT_NE(Boxes.Boxes.back().Text.find("読み込み中のエラー"), std::string::npos);
+    Main->SaveAll();  // what the close query and the end of a session run
+    testing::RunEventsFor(100);
+    EXPECT_EQ(Folder.Names(), names);
+    for (std::size_t index = 0; index < names.size(); ++index) {
+        EXPECT_EQ(Contents(Folder / names[index]), before[index]) << names[index];
+    }
+
+    Boxes.WhileOpen = nullptr;
+    Main->LoadAll();
+    ASSERT_EQ(Main->Notes().size(), 1u);
+    EXPECT_EQ(Main->Notes()[0]->Memo->Text(), "昨日のメモ");
+    EXPECT_TRUE(Main->Close());
+    EXPECT_EQ(ReadNotes(Folder / "VLZozed"), std::vector<TNote>{stored});
+    EXPECT_EQ(ReadPreferences(Folder / "VLZozed").BootCount, 8);
+    EXPECT_EQ(Contents(Folder / "VLZozed.bk2"), "first backup");
+}
 
 TEST_F(MainFormTest, FirstStartMakesOneNewNoteWithTheCreationLines) {
     TMainForm& main = Start();
@@ -213,16 +288,99 @@ TEST_F(MainFormTest, NoteStoredOffEveryScreenIsShownOnOneAndKeepsItsStoredPlace)
     EXPECT_EQ(note->SavedPosition(), note->pos());
 }
 
-TEST_F(MainFormTest, SaveErrorIsShownAndTheCloseWaits) {
+TEST_F(MainFormTest, SaveErrorNamesTheEmergencyCopyAndTheCloseWaits) {
     TMainForm& main = Start();
-    // A folder where the note file should be: no file can be written over it.
+    // A folder where the note file should be: no file can be written over it, not even by root.
     std::filesystem::create_directory(Folder / "VLZozed.ini");
     const std::size_t before = Boxes.Boxes.size();
     EXPECT_FALSE(main.Close());
     EXPECT_TRUE(std::filesystem::is_directory(Folder / "VLZozed.ini"));
     ASSERT_EQ(Boxes.Boxes.size(), before + 1);
-    EXPECT_NE(Boxes.Boxes.back().Text.find("に書き込めません"), std::string::npos);
+    const std::string text = Boxes.Boxes.back().Text;
     EXPECT_EQ(Boxes.Boxes.back().Flags & MB_ICONMASK, MB_ICONERROR);
+    EXPECT_EQ(text.rfind(Folder / "VLZozed.ini に書き込めません.\n", 0), 0u) << text;
+    const std::vector<std::string> copies = EmergencyCopies();
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_NE(text.find(copies[0]), std::string::npos) << text;
+    EXPECT_EQ(ReadNotes(RemoveFileExt(copies[0]))[0].Memo, main.Notes()[0]->Memo->Text());
+
+    // At the end of the session the notes are safe in the copy: the program ends without a box.
+    EXPECT_TRUE(main.EndSession());
+    EXPECT_EQ(Boxes.Boxes.size(), before + 1);
+    EXPECT_EQ(EmergencyCopies().size(), 2u);
+}
+
+TEST_F(MainFormTest, EndOfSessionWaitsWhenTheNotesCouldGoNowhere) {
+    TMainForm& main = Start();
+    std::filesystem::create_directory(Folder / "VLZozed.ini");
+    std::ofstream(Folder / "state") << "a file where the state folder should be";
+    EXPECT_FALSE(main.EndSession());
+    ASSERT_FALSE(Boxes.Boxes.empty());
+    EXPECT_NE(Boxes.Boxes.back().Text.find("付箋の控えも保存できません"), std::string::npos)
+        << Boxes.Boxes.back().Text;
+}
+
+TEST_F(MainFormTest, EditsReachTheDiskWithinSecondsAndLeaveTheBackupsAlone) {
+    TMainForm& main = Start();  // the first start's new note is an edit too
+    const std::string base = Folder / "VLZozed";
+    auto saved = [&](const std::function<bool()>& condition) {
+        return testing::WaitFor([&] { return !main.ChangesPending() && condition(); }, 3000);
+    };
+    auto notes = [&] { return ReadNotes(base); };
+    ASSERT_TRUE(saved([&] { return notes().size() == 1; }));
+    TZozedForm* note = main.Notes()[0];
+
+    // Nothing changed: nothing is written.
+    struct stat before {};
+    ASSERT_EQ(::stat((Folder / "VLZozed.ini").c_str(), &before), 0);
+    testing::RunEventsFor(1500);
+    struct stat after {};
+    ASSERT_EQ(::stat((Folder / "VLZozed.ini").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+
+    note->Memo->InsertTyped(QStringLiteral("追記"));
+    EXPECT_TRUE(saved([&] { return notes()[0].Memo.find("追記") != std::string::npos; }));
+    note->move(note->pos() + QPoint(13, 17));
+    EXPECT_TRUE(saved([&] { return notes()[0].WindowLeft == note->pos().x(); }));
+    note->SetMemoBGColor(0x123456);  // what the properties dialog applies
+    EXPECT_TRUE(saved([&] { return notes()[0].BGColor == 0x123456; }));
+    main.NewActionExecute();
+    EXPECT_TRUE(saved([&] { return notes().size() == 2; }));
+    main.RemoveNote(main.Notes()[1]);
+    EXPECT_TRUE(saved([&] { return notes().size() == 1; }));
+    main.SetNoteDefaults(TFont{}, 0x654321, 1);
+    EXPECT_TRUE(saved([&] { return ReadPreferences(base).DefaultBGColor == 0x654321; }));
+    main.SetMouseButtonMode(1);
+    EXPECT_TRUE(saved([&] { return ReadPreferences(base).MouseButtonMode == 1; }));
+
+    EXPECT_FALSE(std::filesystem::exists(Folder / "VLZozed.bak"));
+    EXPECT_FALSE(std::filesystem::exists(Folder / "VLZozed.bk2"));
+}
+
+TEST_F(MainFormTest, QuickSavesThatFailTellOnceAndKeepTheCopyUpToDate) {
+    TMainForm& main = Start();
+    std::filesystem::create_directory(Folder / "VLZozed.ini");
+    TZozedForm* note = main.Notes()[0];
+    ASSERT_TRUE(testing::WaitFor([&] { return EmergencyCopies().size() == 1; }));
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_NE(Boxes.Boxes[0].Text.find(EmergencyCopies()[0]), std::string::npos);
+
+    note->Memo->InsertTyped(QStringLiteral("その後の追記"));
+    const std::string copy = RemoveFileExt(EmergencyCopies()[0]);
+    EXPECT_TRUE(testing::WaitFor(
+        [&] { return ReadNotes(copy)[0].Memo.find("その後の追記") != std::string::npos; }));
+    EXPECT_EQ(Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(EmergencyCopies().size(), 1u);
+}
+
+TEST_F(MainFormTest, TheAutoSaveTimerStillRotatesTheBackups) {
+    TMainForm& main = Start();
+    main.SetMinuteLength(50);
+    main.SetAutoBackupInterval(1);
+    EXPECT_TRUE(testing::WaitFor([&] {
+        return std::filesystem::exists(Folder / "VLZozed.bak") &&
+               std::filesystem::exists(Folder / "VLZozed.bk2");
+    }));
 }
 
 TEST_F(MainFormTest, NoPackageShowsTheFatalMessageAndNothingIsSaved) {

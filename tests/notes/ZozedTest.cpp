@@ -7,7 +7,9 @@
 #include <QAction>
 #include <QComboBox>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -73,6 +75,8 @@ class FakeNoteHost : public TNoteHost {
     bool IsNote(const QWidget* window) const override {
         return std::find(Listed.begin(), Listed.end(), window) != Listed.end();
     }
+    void NoteChanged(TZozedForm* /*note*/) override { ++Changes; }
+    int Changes = 0;
 };
 
 // 0x00BBGGRR of a pixel of a 24-bit bitmap.
@@ -103,6 +107,28 @@ TEST_F(Zozed, StartsWithTheCreationLinesAndTheFirstCharactersInterval) {
     EXPECT_EQ(note_->Timer->Interval(), 70);
     EXPECT_EQ(note_->FrameCounter(), 0);
     EXPECT_EQ(note_->size(), QSize(320, 110));
+}
+
+TEST_F(Zozed, TellsItsHostOfEveryChangeThatIsSaved) {
+    note_->Show();
+    QCoreApplication::processEvents();
+    host_.Changes = 0;
+    note_->TimerTimer();
+    note_->Hide();
+    note_->Show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(host_.Changes, 0) << "animating, hiding and showing change nothing that is saved";
+
+    note_->Memo->InsertTyped(QStringLiteral("あ"));
+    EXPECT_EQ(host_.Changes, 1);
+    note_->Memo->Undo();
+    EXPECT_EQ(host_.Changes, 2);
+    note_->move(note_->pos() + QPoint(7, 3));
+    EXPECT_TRUE(testing::WaitFor([&] { return host_.Changes == 3; }));
+    note_->SetMemoFont(TFont{});
+    note_->SetMemoBGColor(Red);
+    note_->SetCharacter(1);
+    EXPECT_EQ(host_.Changes, 6);
 }
 
 TEST_F(Zozed, CharacterIndexIsKeptAsGivenAndTimedByWhatItStandsFor) {
@@ -221,6 +247,118 @@ TEST_F(Zozed, HidingStopsTheAnimationAndShowingGoesOnFromTheSameFrame) {
     note_->Show();
     EXPECT_TRUE(note_->Timer->Active());
     EXPECT_EQ(note_->FrameCounter(), 1);
+}
+
+// A note on a window system whose move loop either takes a drag or is not there at all.
+class MovableNote : public TZozedForm {
+  public:
+    using TZozedForm::TZozedForm;
+    bool MoveLoop = false;
+    int MoveLoopStarts = 0;
+
+  protected:
+    bool StartSystemMove() override {
+        ++MoveLoopStarts;
+        return MoveLoop;
+    }
+};
+
+// Counts the ends of presses a control sees.
+class ReleaseCounter : public QObject {
+  public:
+    int Releases = 0;
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        Releases += event->type() == QEvent::MouseButtonRelease ? 1 : 0;
+        return false;
+    }
+};
+
+// The pointer's events reach the note's window as the window system delivers them; positions
+// are on the screen.
+class DraggedZozed : public Zozed {
+  protected:
+    DraggedZozed() {
+        note_ = CreateForm<MovableNote>(host_);
+        host_.Listed = {note_.get()};
+        note_->SetStoredPosition(200, 150);
+        note_->show();
+        note_->FrameImage->installEventFilter(&frame_);
+        start_ = note_->pos();
+        grip_ = start_ + QPoint(85, 60);  // the frame picture, beside the character
+    }
+    ~DraggedZozed() override { note_->hide(); }
+
+    void Send(QEvent::Type type, QPoint global, Qt::MouseButton button, Qt::MouseButtons buttons) {
+        const QPointF local(global - note_->pos());
+        QMouseEvent event(type, local, QPointF(global), button, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(note_->windowHandle(), &event);
+    }
+    void Press(QPoint at) { Send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton); }
+    void MoveHeld(QPoint to) { Send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton); }
+    void Release(QPoint at) { Send(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton); }
+    MovableNote& Note() { return static_cast<MovableNote&>(*note_); }
+
+    ReleaseCounter frame_;
+    QPoint start_;
+    QPoint grip_;
+};
+
+TEST_F(DraggedZozed, APressThatHardlyMovesStaysAClick) {
+    Note().MoveLoop = true;
+    Press(grip_);
+    MoveHeld(grip_ + QPoint(3, 2));
+    Release(grip_ + QPoint(3, 2));
+    EXPECT_EQ(note_->pos(), start_);
+    EXPECT_EQ(Note().MoveLoopStarts, 0);
+    EXPECT_EQ(frame_.Releases, 1);
+}
+
+TEST_F(DraggedZozed, WithoutAMoveLoopTheNoteFollowsThePointerUntilTheRelease) {
+    Press(grip_);
+    MoveHeld(grip_ + QPoint(40, 30));
+    EXPECT_EQ(note_->pos(), start_ + QPoint(40, 30));
+    MoveHeld(grip_ + QPoint(100, 20));
+    EXPECT_EQ(note_->pos(), start_ + QPoint(100, 20));
+    Release(grip_ + QPoint(100, 20));
+    EXPECT_EQ(frame_.Releases, 1);
+    EXPECT_EQ(note_->SavedPosition(), start_ + QPoint(100, 20));
+    // Once the button is up the pointer goes its own way.
+    Send(QEvent::MouseMove, grip_ + QPoint(150, 0), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(note_->pos(), start_ + QPoint(100, 20));
+}
+
+TEST_F(DraggedZozed, AMoveTheWindowManagerGivesUpGoesOnUnderThePointerUntilTheRelease) {
+    Note().MoveLoop = true;
+    Press(grip_);
+    MoveHeld(grip_ + QPoint(30, 20));
+    EXPECT_EQ(Note().MoveLoopStarts, 1);
+    EXPECT_EQ(frame_.Releases, 1) << "the control sees its press end when the move is handed on";
+    EXPECT_EQ(note_->pos(), start_);
+    // The pointer's motions still reach the note with the button down: the window manager
+    // never took the pointer. The note keeps the grip it had when it handed the move on.
+    MoveHeld(grip_ + QPoint(80, 50));
+    EXPECT_EQ(note_->pos(), start_ + QPoint(50, 30));
+    Release(grip_ + QPoint(80, 50));
+    EXPECT_EQ(note_->pos(), start_ + QPoint(50, 30));
+    EXPECT_EQ(frame_.Releases, 1) << "no second end of the same press";
+    EXPECT_EQ(note_->SavedPosition(), start_ + QPoint(50, 30));
+    EXPECT_EQ(Note().MoveLoopStarts, 1);
+}
+
+TEST_F(DraggedZozed, AMoveTheWindowManagerFinishedLeavesTheNextPressAClick) {
+    Note().MoveLoop = true;
+    Press(grip_);
+    MoveHeld(grip_ + QPoint(30, 20));
+    // The window manager moves the note and takes the release.
+    const QPoint moved = start_ + QPoint(60, 40);
+    note_->move(moved);
+    const QPoint grip = moved + QPoint(85, 60);
+    Press(grip);
+    MoveHeld(grip + QPoint(2, 3));
+    Release(grip + QPoint(2, 3));
+    EXPECT_EQ(note_->pos(), moved);
+    EXPECT_EQ(frame_.Releases, 2);
+    EXPECT_EQ(Note().MoveLoopStarts, 1);
 }
 
 }  // namespace

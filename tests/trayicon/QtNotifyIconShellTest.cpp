@@ -17,6 +17,9 @@ namespace {
 
 using testing::WaitFor;
 
+// Long enough for a loaded machine; a passing test never waits for all of it.
+constexpr int Deadline = 10000;
+
 constexpr unsigned CallbackMessage = WM_USER + 200;
 
 class RecordingWindow : public TMessageWindow {
@@ -112,7 +115,7 @@ TEST_F(QtNotifyIconShellTest, ReceiverMayDeleteTheIconItIsTold) {
     ASSERT_TRUE(Shell_NotifyIcon(NIM_ADD, Data));
     Window.OnMessage = [this] { Shell_NotifyIcon(NIM_DELETE, Data); };
     emit Icon()->activated(QSystemTrayIcon::Trigger);
-    WaitFor([this] { return !Window.Notifications.empty(); });
+    ASSERT_TRUE(WaitFor([this] { return !Window.Notifications.empty(); }, Deadline));
     EXPECT_EQ(Window.Notifications, std::vector<unsigned>{WM_LBUTTONDOWN});
     EXPECT_EQ(Icon(), nullptr);
 }
@@ -126,14 +129,14 @@ TEST_F(QtNotifyIconShellTest, BalloonReportsShowClickAndHide) {
     CopyNotifyText(balloon.szInfoTitle, ToCp932("題"));
     ASSERT_TRUE(Shell_NotifyIcon(NIM_MODIFY, balloon));
     EXPECT_TRUE(Window.Notifications.empty()) << "told only after the call has returned";
-    WaitFor([this] { return !Window.Notifications.empty(); });
+    ASSERT_TRUE(WaitFor([this] { return !Window.Notifications.empty(); }, Deadline));
     emit Icon()->messageClicked();
     EXPECT_EQ(Window.Notifications, (std::vector<unsigned>{NIN_BALLOONSHOW, NIN_BALLOONUSERCLICK}));
 
     ASSERT_TRUE(Shell_NotifyIcon(NIM_MODIFY, balloon));
     CopyNotifyText(balloon.szInfo, "");
     ASSERT_TRUE(Shell_NotifyIcon(NIM_MODIFY, balloon));
-    WaitFor([this] { return Window.Notifications.size() >= 4; });
+    ASSERT_TRUE(WaitFor([this] { return Window.Notifications.size() >= 4; }, Deadline));
     EXPECT_EQ(Window.Notifications, (std::vector<unsigned>{NIN_BALLOONSHOW, NIN_BALLOONUSERCLICK,
                                                            NIN_BALLOONSHOW, NIN_BALLOONHIDE}));
 }
@@ -145,7 +148,7 @@ TEST_F(QtNotifyIconShellTest, BalloonThatNobodyClicksTimesOut) {
     balloon.uTimeout = 10;
     CopyNotifyText(balloon.szInfo, " ");
     ASSERT_TRUE(Shell_NotifyIcon(NIM_MODIFY, balloon));
-    WaitFor([this] { return Window.Notifications.size() >= 2; });
+    ASSERT_TRUE(WaitFor([this] { return Window.Notifications.size() >= 2; }, Deadline));
     EXPECT_EQ(Window.Notifications, (std::vector<unsigned>{NIN_BALLOONSHOW, NIN_BALLOONTIMEOUT}));
 }
 
