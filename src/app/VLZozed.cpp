@@ -15,6 +15,7 @@
 #include "notes/ZozedProp.h"
 #include "platform/ExceptionText.h"
 #include "platform/ExecutablePath.h"
+#include "platform/MemoryAdvice.h"
 #include "platform/MessageBox.h"
 #include "platform/ScopeGuard.h"
 #include "platform/WindowFinder.h"
@@ -52,6 +53,8 @@ int main(int argc, char** argv) {
     // Task switchers and Wayland compositors match the windows to the installed desktop entry.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(ApplicationId));
     PrepareDesktop(application);
+    // The first note's memo waits for its face; it loads while the forms are made.
+    std::jthread fonts = PrepareFonts();
 
     TFileLocations files;
     try {
@@ -89,6 +92,13 @@ int main(int argc, char** argv) {
     TTerminationWatcher termination([&] { mainForm->EndSession(); });
 
     Guarded([&] { mainForm->LoadAll(); });
+    // Start-up leaves freed memory behind (packages read, pictures decoded, the font
+    // configuration parsed, the first layouts) and the code that did it mapped; once the notes
+    // are painted both go back, and what the notes go on using maps in again as it is touched.
+    QTimer::singleShot(2000, &application, [] {
+        ReturnFreeMemory();
+        ReleaseFilePages();
+    });
     const int status = application.Run();
     ReleaseInstanceMarker(marker);
 

@@ -28,19 +28,21 @@ namespace vlz {
 
 namespace {
 
-// Every note shows the same frame picture; it is drawn once.
-const TFramePicture& SharedFramePicture() {
-    static const TFramePicture picture = MakeFramePicture();
-    return picture;
-}
-
-void LoadFramePicture(TBitmap& bitmap) {
-    const TFramePicture& picture = SharedFramePicture();
-    bitmap.SetSize(TFramePicture::Width, TFramePicture::Height);
-    for (int y = 0; y < TFramePicture::Height; ++y) {
-        std::copy_n(picture.Pixels.data() + y * TFramePicture::Stride, TFramePicture::Stride,
-                    bitmap.ScanLine(y));
+// Every note shows the same frame picture: one bitmap for all the notes there are, drawn when the
+// first of them is made.
+std::shared_ptr<TBitmap> SharedFramePicture() {
+    static std::weak_ptr<TBitmap> shared;
+    std::shared_ptr<TBitmap> bitmap = shared.lock();
+    if (!bitmap) {
+        const TFramePicture picture = MakeFramePicture();
+        bitmap = std::make_shared<TBitmap>(TFramePicture::Width, TFramePicture::Height);
+        for (int y = 0; y < TFramePicture::Height; ++y) {
+            std::copy_n(picture.Pixels.data() + y * TFramePicture::Stride, TFramePicture::Stride,
+                        bitmap->ScanLine(y));
+        }
+        shared = bitmap;
     }
+    return bitmap;
 }
 
 // The date-time epoch of the program's files and clocks.
@@ -75,7 +77,7 @@ TZozedForm::TZozedForm(TNoteHost& Host)
     FrameImage = new TImage(this);
     FrameImage->setGeometry(0, 0, NoteWidth, NoteHeight);
     FrameImage->setCursor(Qt::PointingHandCursor);
-    LoadFramePicture(FrameImage->Picture());
+    FrameImage->SetSharedPicture(SharedFramePicture());
 
     PaintBox = new TPaintBox(this);
     PaintBox->setGeometry(CharacterBoxLeft, CharacterBoxTop, CharacterBoxWidth, CharacterBoxHeight);
@@ -92,6 +94,7 @@ TZozedForm::TZozedForm(TNoteHost& Host)
     connect(Memo, &QPlainTextEdit::textChanged, this, [this] { FHost.NoteChanged(this); });
 
     Timer = new TTimer(this);
+    Timer->SetShared(true);
     Timer->SetInterval(50);
     Timer->SetOnTimer([this] { TimerTimer(); });
 
@@ -166,6 +169,13 @@ void TZozedForm::SetMemoBGColor(TColor color) {
     FHost.NoteChanged(this);
 }
 
+void TZozedForm::AdvanceFrameCounter(qint64 ticks) {
+    // The counter only grows; past the largest value it starts again from 0 rather than going
+    // negative, which would give negative frame numbers.
+    const qint64 largest = std::numeric_limits<int>::max();
+    FFrameCounter = static_cast<int>((FFrameCounter + ticks) % (largest + 1));
+}
+
 void TZozedForm::TimerTimer() {
     TSprite* sprite = FHost.CharacterAt(FCharacterIndex);
     if (sprite == nullptr) {
@@ -182,9 +192,7 @@ void TZozedForm::TimerTimer() {
     sprite->DrawFrame(buffer, x, y, FFrameCounter % count);
     PaintBox->Canvas().CopyRect(Rect(0, 0, CharacterBoxWidth, CharacterBoxHeight), buffer,
                                 Rect(0, 0, CharacterBoxWidth, CharacterBoxHeight));
-    // The counter only grows; past the largest value it starts again from 0 rather than going
-    // negative, which would give negative frame numbers.
-    FFrameCounter = FFrameCounter == std::numeric_limits<int>::max() ? 0 : FFrameCounter + 1;
+    AdvanceFrameCounter(1);
 }
 
 void TZozedForm::FrameImageMouseDown(QWidget* Sender, Qt::MouseButton Button,
@@ -220,6 +228,10 @@ bool TZozedForm::StartSystemMove() {
 }
 
 bool TZozedForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Expose && watched == windowHandle()) {
+        ExposureChanged(windowHandle()->isExposed());
+        return false;
+    }
     if (FDrag != TDrag::None && watched == windowHandle()) {
         switch (event->type()) {
             case QEvent::MouseMove:
@@ -334,6 +346,9 @@ void TZozedForm::ZozedPropClick() {
 void TZozedForm::BeforeShow() {
     SetSkipTaskbar(*this);
     KeepOnScreen();
+    if (QWindow* window = windowHandle()) {
+        window->installEventFilter(this);
+    }
 }
 
 void TZozedForm::moveEvent(QMoveEvent* event) {
@@ -346,7 +361,32 @@ void TZozedForm::FormShow() {
 }
 
 void TZozedForm::FormHide() {
+    CatchUpUnseenTicks();
     Timer->SetEnabled(false);
+}
+
+void TZozedForm::ExposureChanged(bool exposed) {
+    if (!isVisible()) {
+        return;
+    }
+    if (!exposed && !FUnseenSince.isValid() && Timer->Enabled()) {
+        FUnseenSince.start();
+        Timer->SetEnabled(false);
+    } else if (exposed && FUnseenSince.isValid()) {
+        CatchUpUnseenTicks();
+        Timer->SetEnabled(true);
+    }
+}
+
+void TZozedForm::CatchUpUnseenTicks() {
+    if (!FUnseenSince.isValid()) {
+        return;
+    }
+    // The ticks the timer would have given while nobody could see the note.
+    if (Timer->Interval() > 0) {
+        AdvanceFrameCounter(FUnseenSince.elapsed() / Timer->Interval());
+    }
+    FUnseenSince.invalidate();
 }
 
 void TZozedForm::FormClose(TCloseAction& Action) {

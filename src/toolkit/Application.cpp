@@ -1,6 +1,7 @@
 #include "toolkit/Application.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPalette>
@@ -111,6 +112,10 @@ bool PrepareDisplay() {
     if (hasX && !platformChosen) {
         setenv("QT_QPA_PLATFORM", "xcb", 1);
     }
+    // The notes repaint small rectangles of small windows several times a second. Through shared
+    // memory each such repaint first waits for the X server to have read the previous one (a round
+    // trip, two thread wake-ups); sending the few pixels along with the request waits for nothing.
+    setenv("QT_XCB_NO_MITSHM", "1", 0);
     if (!hasX && !hasWayland && !platformChosen) {
         std::fprintf(stderr,
                      "VLZozed: no display found (DISPLAY and WAYLAND_DISPLAY are unset); "
@@ -118,6 +123,19 @@ bool PrepareDisplay() {
         return false;
     }
     return true;
+}
+
+std::jthread PrepareFonts() {
+    // The memo's face as the notes ask for it, and the interface face: the text of both first
+    // lays itself out in them, and each needs the list of faces that stand in for it.
+    QFont memo(QStringLiteral("ＭＳ Ｐゴシック"));
+    memo.setPixelSize(12);
+    const QFont interface = QApplication::font();
+    return std::jthread([memo, interface] {
+        for (const QFont& font : {memo, interface}) {
+            QFontMetrics(font).horizontalAdvance(QStringLiteral("あA1"));
+        }
+    });
 }
 
 void PrepareDesktop(TApplication& application) {
@@ -131,6 +149,11 @@ void PrepareDesktop(TApplication& application) {
          {"ＭＳ Ｐゴシック", "ＭＳ ゴシック", "MS UI Gothic", "MS PGothic", "MS Gothic"}) {
         QFont::insertSubstitution(QString::fromUtf8(face), QString::fromLatin1(JapaneseFace));
     }
+    // Menus and Qt's own dialogs speak Japanese too: in a Latin face every kana would come from
+    // a fallback face, and every control would load and keep a face that shows nothing of ours.
+    QFont interfaceFont = QApplication::font();
+    interfaceFont.setFamilies({QString::fromLatin1(JapaneseFace)});
+    QApplication::setFont(interfaceFont);
 
     const QPalette palette = QApplication::palette();
     const auto set = [&](int index, QPalette::ColorRole role) {

@@ -13,6 +13,8 @@ TPaintBox::TPaintBox(QWidget* parent)
     : TGraphicControl(parent), FBacking(std::make_unique<TBitmap>()) {
     // Nothing of its own to paint yet: whatever lies under the box is painted first.
     setAttribute(Qt::WA_OpaquePaintEvent, false);
+    // What is drawn on the canvas reaches the screen at once, as a copy to the screen does:
+    // an update would post an event (and wake the event loop) for every note drawn on a beat.
     FBacking->OnChange = [this](TObject&) {
         if (FPainting) {
             return;

@@ -225,6 +225,19 @@ TEST_F(Zozed, PropertiesOpenTheHostsDialogOnThisNote) {
     EXPECT_FALSE(dialog.isVisible());
 }
 
+TEST_F(Zozed, ShownNotesDrawOneFramePerIntervalOfTheirCharacterInStep) {
+    auto twin = CreateForm<TZozedForm>(host_);  // the same character: 70 ms
+    auto slow = CreateForm<TZozedForm>(host_);
+    slow->SetCharacter(1);  // 250 ms
+    note_->Show();
+    twin->Show();
+    slow->Show();
+    ASSERT_TRUE(testing::WaitFor([&] { return slow->FrameCounter() >= 4; }, 20'000));
+    EXPECT_EQ(note_->FrameCounter(), twin->FrameCounter()) << "one beat draws both";
+    const double expected = slow->FrameCounter() * 250.0 / 70.0;
+    EXPECT_NEAR(note_->FrameCounter(), expected, 3.0);
+}
+
 TEST_F(Zozed, HidingStopsTheAnimationAndShowingGoesOnFromTheSameFrame) {
     note_->show();  // Qt's own show runs the note's show handler too
     EXPECT_TRUE(note_->Timer->Active());
