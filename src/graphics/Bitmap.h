@@ -1,9 +1,8 @@
 #pragma once
 // The framework's own bitmap: a picture of 1, 4, 8 or 24 bits per pixel with a colour table, a
 // palette and a canvas. Its pixel memory is laid out as a top-down DIB (biHeight < 0): row 0 of
-// the picture comes first, every row padded to four bytes, 24-bit pixels as blue, green, red. The
-// Qt layer wraps a 24-bit bitmap's memory in a QImage (Format_BGR888, Stride() bytes per line)
-// without converting it.
+// the picture comes first, every row padded to four bytes, 24-bit pixels as blue, green, red, as
+// Qt's Format_BGR888 lays them out (Stride() bytes per line).
 
 #include <array>
 #include <memory>

@@ -29,19 +29,21 @@ namespace vlz {
 
 namespace {
 
-// Every note shows the same frame picture; it is drawn once.
-const TFramePicture& SharedFramePicture() {
-    static const TFramePicture picture = MakeFramePicture();
-    return picture;
-}
-
-void LoadFramePicture(TBitmap& bitmap) {
-    const TFramePicture& picture = SharedFramePicture();
-    bitmap.SetSize(TFramePicture::Width, TFramePicture::Height);
-    for (int y = 0; y < TFramePicture::Height; ++y) {
-        std::copy_n(picture.Pixels.data() + y * TFramePicture::Stride, TFramePicture::Stride,
-                    bitmap.ScanLine(y));
+// Every note shows the same frame picture: one bitmap for all the notes there are, drawn when the
+// first of them is made.
+std::shared_ptr<TBitmap> SharedFramePicture() {
+    static std::weak_ptr<TBitmap> shared;
+    std::shared_ptr<TBitmap> bitmap = shared.lock();
+    if (!bitmap) {
+        const TFramePicture picture = MakeFramePicture();
+        bitmap = std::make_shared<TBitmap>(TFramePicture::Width, TFramePicture::Height);
+        for (int y = 0; y < TFramePicture::Height; ++y) {
+            std::copy_n(picture.Pixels.data() + y * TFramePicture::Stride, TFramePicture::Stride,
+                        bitmap->ScanLine(y));
+        }
+        shared = bitmap;
     }
+    return bitmap;
 }
 
 // The date-time epoch of the program's files and clocks.
@@ -76,7 +78,7 @@ TZozedForm::TZozedForm(TNoteHost& Host)
     FrameImage = new TImage(this);
     FrameImage->setGeometry(0, 0, NoteWidth, NoteHeight);
     FrameImage->setCursor(Qt::PointingHandCursor);
-    LoadFramePicture(FrameImage->Picture());
+    FrameImage->SetSharedPicture(SharedFramePicture());
 
     PaintBox = new TPaintBox(this);
     PaintBox->setGeometry(CharacterBoxLeft, CharacterBoxTop, CharacterBoxWidth, CharacterBoxHeight);
@@ -93,6 +95,7 @@ TZozedForm::TZozedForm(TNoteHost& Host)
     connect(Memo, &QPlainTextEdit::textChanged, this, [this] { FHost.NoteChanged(this); });
 
     Timer = new TTimer(this);
+    Timer->SetShared(true);
     Timer->SetInterval(50);
     Timer->SetOnTimer([this] { TimerTimer(); });
 
@@ -167,6 +170,13 @@ void TZozedForm::SetMemoBGColor(TColor color) {
     FHost.NoteChanged(this);
 }
 
+void TZozedForm::AdvanceFrameCounter(qint64 ticks) {
+    // The counter only grows; past the largest value it starts again from 0 rather than going
+    // negative, which would give negative frame numbers.
+    const qint64 largest = std::numeric_limits<int>::max();
+    FFrameCounter = static_cast<int>((FFrameCounter + ticks) % (largest + 1));
+}
+
 void TZozedForm::TimerTimer() {
     TSprite* sprite = FHost.CharacterAt(FCharacterIndex);
     if (sprite == nullptr) {
@@ -183,9 +193,7 @@ void TZozedForm::TimerTimer() {
     sprite->DrawFrame(buffer, x, y, FFrameCounter % count);
     PaintBox->Canvas().CopyRect(Rect(0, 0, CharacterBoxWidth, CharacterBoxHeight), buffer,
                                 Rect(0, 0, CharacterBoxWidth, CharacterBoxHeight));
-    // The counter only grows; past the largest value it starts again from 0 rather than going
-    // negative, which would give negative frame numbers.
-    FFrameCounter = FFrameCounter == std::numeric_limits<int>::max() ? 0 : FFrameCounter + 1;
+    AdvanceFrameCounter(1);
 }
 
 void TZozedForm::FrameImageMouseDown(QWidget* Sender, Qt::MouseButton Button,
@@ -221,11 +229,14 @@ bool TZozedForm::StartSystemMove() {
 }
 
 bool TZozedForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == windowHandle()) {
+    if (event->type() == QEvent::Expose && watched == windowHandle()) {
+        const bool exposed = windowHandle()->isExposed();
         // The window manager has placed the window once it shows on the screen.
-        if (event->type() == QEvent::Expose && windowHandle()->isExposed()) {
+        if (exposed) {
             FBeingPlaced = false;
         }
+        ExposureChanged(exposed);
+        return false;
     }
     if (FDrag != TDrag::None && watched == windowHandle()) {
         switch (event->type()) {
@@ -355,7 +366,32 @@ void TZozedForm::FormShow() {
 }
 
 void TZozedForm::FormHide() {
+    CatchUpUnseenTicks();
     Timer->SetEnabled(false);
+}
+
+void TZozedForm::ExposureChanged(bool exposed) {
+    if (!isVisible()) {
+        return;
+    }
+    if (!exposed && !FUnseenSince.isValid() && Timer->Enabled()) {
+        FUnseenSince.start();
+        Timer->SetEnabled(false);
+    } else if (exposed && FUnseenSince.isValid()) {
+        CatchUpUnseenTicks();
+        Timer->SetEnabled(true);
+    }
+}
+
+void TZozedForm::CatchUpUnseenTicks() {
+    if (!FUnseenSince.isValid()) {
+        return;
+    }
+    // The ticks the timer would have given while nobody could see the note.
+    if (Timer->Interval() > 0) {
+        AdvanceFrameCounter(FUnseenSince.elapsed() / Timer->Interval());
+    }
+    FUnseenSince.invalidate();
 }
 
 void TZozedForm::FormClose(TCloseAction& Action) {

@@ -2,6 +2,7 @@
 // A note on the desktop: a borderless window with the frame picture, the animated character on
 // the left and the memo on the right. The main controller creates, lists and destroys the notes.
 
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QPointer>
 #include <memory>
@@ -94,12 +95,18 @@ class TZozedForm : public TForm, public TPropertyTarget {
     void EndDrag();
     void BuildPopupMenu();
     void KeepOnScreen();
+    void ExposureChanged(bool exposed);
+    void AdvanceFrameCounter(qint64 ticks);
+    void CatchUpUnseenTicks();
 
     TNoteHost& FHost;
     int FFrameCounter = 0;
     double FCreatedAt = 0;
     int FCharacterIndex = 0;
     std::unique_ptr<TBitmap> FBuffer;
+    // Running while the note is shown but not on any screen (another workspace, minimised): the
+    // animation stops, and the counter catches up when the note comes back into view.
+    QElapsedTimer FUnseenSince;
 
     // A left press on the picture or the character arms a move; the window system's move loop
     // starts once the pointer has gone the drag distance, so that a click stays a click. Where

@@ -5,6 +5,7 @@
 
 #include "characters/Description.h"
 #include "characters/PackageFile2.h"
+#include "platform/Exception.h"
 #include "platform/MessageBox.h"
 
 namespace {
@@ -35,7 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
-    vlz::TCharacterDescription description = vlz::LoadPackageDescription(reader, "fuzz.vlf");
+    vlz::TCharacterDescription description;
+    try {
+        description = vlz::LoadPackageDescription(reader, "fuzz.vlf");
+    } catch (const vlz::EReadError&) {
+        return 0;  // a description that reaches past the end of the package
+    }
     if (description.PatternWidth < 1 || description.PatternHeight < 1 ||
         description.PatternCount < 1 || description.AnimationInterval < 0) {
         __builtin_trap();

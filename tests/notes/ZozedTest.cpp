@@ -226,6 +226,19 @@ TEST_F(Zozed, PropertiesOpenTheHostsDialogOnThisNote) {
     EXPECT_FALSE(dialog.isVisible());
 }
 
+TEST_F(Zozed, ShownNotesDrawOneFramePerIntervalOfTheirCharacterInStep) {
+    auto twin = CreateForm<TZozedForm>(host_);  // the same character: 70 ms
+    auto slow = CreateForm<TZozedForm>(host_);
+    slow->SetCharacter(1);  // 250 ms
+    note_->Show();
+    twin->Show();
+    slow->Show();
+    ASSERT_TRUE(testing::WaitFor([&] { return slow->FrameCounter() >= 4; }, 20'000));
+    EXPECT_EQ(note_->FrameCounter(), twin->FrameCounter()) << "one beat draws both";
+    const double expected = slow->FrameCounter() * 250.0 / 70.0;
+    EXPECT_NEAR(note_->FrameCounter(), expected, 3.0);
+}
+
 TEST_F(Zozed, HidingStopsTheAnimationAndShowingGoesOnFromTheSameFrame) {
     note_->show();  // Qt's own show runs the note's show handler too
     EXPECT_TRUE(note_->Timer->Active());
@@ -235,6 +248,36 @@ TEST_F(Zozed, HidingStopsTheAnimationAndShowingGoesOnFromTheSameFrame) {
     note_->Show();
     EXPECT_TRUE(note_->Timer->Active());
     EXPECT_EQ(note_->FrameCounter(), 1);
+}
+
+// Every pixel of the character box, as the window shows it, against the frame picture under it.
+int PixelsUnlikeTheFramePicture(TZozedForm& note) {
+    const QImage shown = note.grab().toImage();
+    const TBitmap& frame = note.FrameImage->Picture();
+    int unlike = 0;
+    for (int y = 12; y < 12 + 89; ++y) {
+        for (int x = 12; x < 12 + 68; ++x) {
+            const TColor expected = PixelAt(frame, x, y);
+            unlike += shown.pixel(x, y) !=
+                      qRgb(GetRValue(expected), GetGValue(expected), GetBValue(expected));
+        }
+    }
+    return unlike;
+}
+
+TEST_F(Zozed, CharacterBoxShowsTheFramePictureUntilTheFirstTick) {
+    // A character that is never timed (interval 0) never gets its first tick.
+    host_.Characters.push_back(BlockCharacter(20, 30, {Red}, 0));
+    note_->SetCharacter(2);
+    note_->Show();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(note_->Timer->Active());
+    EXPECT_EQ(PixelsUnlikeTheFramePicture(*note_), 0);
+
+    note_->TimerTimer();
+    const QImage shown = note_->grab().toImage();
+    EXPECT_EQ(shown.pixel(12 + 24, 12 + 29), qRgb(200, 0, 0));
+    EXPECT_EQ(PixelsUnlikeTheFramePicture(*note_), 20 * 30) << "only the character covers it";
 }
 
 // A note on a window system whose move loop either takes a drag or is not there at all.
