@@ -23,6 +23,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/Memo.h"
 #include "toolkit/Timer.h"
+#include "toolkit/TrayHostMenu.h"
 #include "trayicon/TrayIcon.h"
 
 namespace vlz {
@@ -369,7 +370,23 @@ void TMainForm::SetMouseButtonMode(int mode) {
         FTrayIcon->SetLBPopupMenu(nullptr);
         FTrayIcon->SetRBPopupMenu(FPopupMenu);
     }
+    ApplyHostMenu();
     Changed();
+}
+
+void TMainForm::SetTrayHostMenu(TrayHostMenu* host) {
+    FTrayHostMenu = host;
+    ApplyHostMenu();
+}
+
+// A tray that opens an exported menu on the right button by itself may never tell the program
+// about that button, so the right button's menu is exported. The left button's menu is not: a
+// host that has a menu shows it instead of telling the program about the click.
+void TMainForm::ApplyHostMenu() {
+    if (FTrayHostMenu != nullptr) {
+        FTrayHostMenu->SetHostMenu(static_cast<std::uint32_t>(FTrayIcon->ID()),
+                                   FTrayIcon->RBPopupMenu());
+    }
 }
 
 void TMainForm::SetAutoBackupInterval(int minutes) {

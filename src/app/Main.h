@@ -35,6 +35,7 @@ class TConfigForm;
 class TSprite;
 class TTimer;
 class TTrayIcon;
+class TrayHostMenu;
 class TVLZozedAboutForm;
 class TZozedForm;
 class TZozedPropForm;
@@ -52,6 +53,10 @@ class TMainForm : public TForm, public TDialogController, public TNoteHost {
     // there are none.
     void SetDialogs(TConfigForm* configForm, TZozedPropForm* zozedPropForm,
                     TVLZozedAboutForm* aboutForm);
+
+    // Where the desktop's tray takes the menu it opens by itself; nullptr for a tray that leaves
+    // every button to the program.
+    void SetTrayHostMenu(TrayHostMenu* host);
 
     // The character catalogue.
     void LoadCharacters();
@@ -131,6 +136,7 @@ class TMainForm : public TForm, public TDialogController, public TNoteHost {
   private:
     TZozedForm* CreateNote();
     void ActivateLastActive();
+    void ApplyHostMenu();
     bool CanSave() const { return FLoaded && FNotesLoaded; }
     void Changed();
     void SaveTimerTimer();
@@ -174,6 +180,7 @@ class TMainForm : public TForm, public TDialogController, public TNoteHost {
     TNoteStore FStore;
     TSaveSchedule FSaveSchedule;
     QPointer<QWidget> FLastActive;
+    TrayHostMenu* FTrayHostMenu = nullptr;
 };
 
 }  // namespace vlz

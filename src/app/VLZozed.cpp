@@ -73,6 +73,7 @@ int main(int argc, char** argv) {
     TInstalledHook<ClipboardHook> clipboardInstalled(InstallClipboardHook, &clipboard);
 
     auto mainForm = std::make_unique<TMainForm>(files);
+    mainForm->SetTrayHostMenu(&shell);
 #ifdef VLZ_TEST_HOOKS
     // The end-to-end tests see the auto-save timer's rules in seconds instead of minutes.
     if (const char* minute = std::getenv("VLZ_TEST_MINUTE_MS"); minute && std::atoi(minute) > 0) {

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
@@ -229,7 +230,12 @@ bool TZozedForm::StartSystemMove() {
 
 bool TZozedForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Expose && watched == windowHandle()) {
-        ExposureChanged(windowHandle()->isExposed());
+        const bool exposed = windowHandle()->isExposed();
+        // The window manager has placed the window once it shows on the screen.
+        if (exposed) {
+            FBeingPlaced = false;
+        }
+        ExposureChanged(exposed);
         return false;
     }
     if (FDrag != TDrag::None && watched == windowHandle()) {
@@ -266,6 +272,8 @@ bool TZozedForm::DragMouseMove(const QMouseEvent& event) {
             if ((global - FDragAnchor).manhattanLength() < QApplication::startDragDistance()) {
                 return true;
             }
+            // The user moves the note, however soon after it came up.
+            FBeingPlaced = false;
             QWidget* sender = FDragSender.data();
             if (sender == nullptr) {
                 EndDrag();
@@ -345,15 +353,12 @@ void TZozedForm::ZozedPropClick() {
 
 void TZozedForm::BeforeShow() {
     SetSkipTaskbar(*this);
-    KeepOnScreen();
+    FBeingPlaced = true;
+    // The window tells when it is on the screen. Installing again keeps one filter.
     if (QWindow* window = windowHandle()) {
         window->installEventFilter(this);
     }
-}
-
-void TZozedForm::moveEvent(QMoveEvent* event) {
-    TForm::moveEvent(event);
-    FHost.NoteChanged(this);
+    KeepOnScreen();
 }
 
 void TZozedForm::FormShow() {
@@ -399,16 +404,24 @@ void TZozedForm::SetStoredPosition(int left, int top) {
     SetLeft(left);
     SetTop(top);
     FStoredPosition = QPoint(left, top);
-    FShownAt.reset();
 }
 
 QPoint TZozedForm::SavedPosition() const {
-    // A note shown elsewhere because its place lies off every screen keeps its place in the file
-    // until the user moves it.
-    if (FShownAt && pos() == *FShownAt) {
-        return FStoredPosition;
+    return FStoredPosition.value_or(pos());
+}
+
+void TZozedForm::moveEvent(QMoveEvent* event) {
+    TForm::moveEvent(event);
+    // Moves while the note is hidden or being placed are the program's or the window manager's;
+    // one after that is the user's, and the note's place is its own from then on.
+    const QPoint savedBefore = FStoredPosition.value_or(event->oldPos());
+    if (isVisible() && !FBeingPlaced) {
+        FStoredPosition.reset();
     }
-    return pos();
+    // A place that is not saved is no change: a save for it would only rotate the backups.
+    if (SavedPosition() != savedBefore) {
+        FHost.NoteChanged(this);
+    }
 }
 
 void TZozedForm::KeepOnScreen() {
@@ -441,7 +454,6 @@ void TZozedForm::KeepOnScreen() {
     const int top =
         std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() - NoteHeight + 1));
     move(left, top);
-    FShownAt = QPoint(left, top);
 }
 
 }  // namespace vlz

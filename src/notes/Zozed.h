@@ -60,9 +60,10 @@ class TZozedForm : public TForm, public TPropertyTarget {
     double CreatedAt() const { return FCreatedAt; }
     const TBitmap& Buffer() const { return *FBuffer; }
 
-    // The place read from the note file. A note whose place lies wholly off every screen is
-    // shown on the nearest screen; SavedPosition gives the stored place back until the user
-    // moves the note.
+    // The place read from the note file. The note may be shown elsewhere: one whose place lies
+    // wholly off every screen goes to the nearest screen, and a window manager that places
+    // windows itself (a Wayland compositor's XWayland, for one) puts it where it likes.
+    // SavedPosition gives the stored place back until the user moves the note.
     void SetStoredPosition(int left, int top);
     QPoint SavedPosition() const;
 
@@ -120,8 +121,10 @@ class TZozedForm : public TForm, public TPropertyTarget {
     bool FDragReleaseSent = false;  // the sender has seen the end of its press
     bool FDragGrabbed = false;      // the note holds the pointer
 
-    QPoint FStoredPosition;
-    std::optional<QPoint> FShownAt;
+    // The place the file keeps while the note has not been moved by the user.
+    std::optional<QPoint> FStoredPosition;
+    // From a show until the window is on the screen: moves then are the window manager's.
+    bool FBeingPlaced = false;
 };
 
 // The memo's first line for a note created at `moment`: the short date, a space and the long

@@ -109,20 +109,30 @@ bool PrepareDisplay() {
     const bool hasWayland = wayland != nullptr && *wayland != '\0';
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     const bool platformChosen = platform != nullptr && *platform != '\0';
-    if (hasX && !platformChosen) {
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
-    }
     // The notes repaint small rectangles of small windows several times a second. Through shared
     // memory each such repaint first waits for the X server to have read the previous one (a round
     // trip, two thread wake-ups); sending the few pixels along with the request waits for nothing.
     setenv("QT_XCB_NO_MITSHM", "1", 0);
-    if (!hasX && !hasWayland && !platformChosen) {
+    if (platformChosen) {
+        return true;
+    }
+    if (hasX) {
+        // Also in a Wayland session: windows on Wayland cannot place themselves, so the notes
+        // would lose their places; on XWayland they keep them, and the tray works as on X11.
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+        return true;
+    }
+    if (hasWayland) {
+        std::fprintf(stderr,
+                     "VLZozed: this Wayland session has no X display (DISPLAY is unset); "
+                     "VLZozed runs on XWayland, so that the notes keep their places. "
+                     "Enable XWayland in the compositor and start VLZozed again.\n");
+    } else {
         std::fprintf(stderr,
                      "VLZozed: no display found (DISPLAY and WAYLAND_DISPLAY are unset); "
                      "the notes need a desktop to appear on.\n");
-        return false;
     }
-    return true;
+    return false;
 }
 
 std::jthread PrepareFonts() {

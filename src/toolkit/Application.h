@@ -58,7 +58,8 @@ void Guarded(const std::function<void()>& handler);
 
 // Chooses Qt's platform before the application object exists: the xcb platform whenever an X
 // display is there (windows cannot place themselves under Wayland). Returns false, after telling
-// the user on standard error, when there is no display at all.
+// the user on standard error, when there is no X display (a Wayland session without XWayland
+// included). A platform chosen in QT_QPA_PLATFORM is left alone.
 bool PrepareDisplay();
 
 // Japanese for Qt's own buttons and dialogs, the substitute for the program's Windows fonts, and

@@ -32,6 +32,8 @@ void PaintBitmap(QPainter& painter, int x, int y, const TBitmap& bitmap, const Q
     if (source.isEmpty()) {
         return;
     }
+    // On a scaled screen the pixel art is enlarged pixel for pixel, never smoothed.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     QImage& converted = ScreenImage(source.size());
     if (bitmap.PixelFormat() == TPixelFormat::pf24bit) {
         // Rows are top-down blue, green, red.

@@ -29,12 +29,21 @@
 #include "support/EventLoop.h"
 #include "support/QtApplication.h"
 #include "support/TemporaryFolder.h"
+#include "support/WindowExposed.h"
 #include "toolkit/Memo.h"
 #include "toolkit/Timer.h"
+#include "toolkit/TrayHostMenu.h"
 #include "trayicon/TrayIcon.h"
 
 namespace vlz {
 namespace {
+
+// The menus a tray host was given to show by itself, in order.
+class RecordingHostMenu : public TrayHostMenu {
+  public:
+    void SetHostMenu(std::uint32_t uID, QMenu* menu) override { Menus.emplace_back(uID, menu); }
+    std::vector<std::pair<std::uint32_t, QMenu*>> Menus;
+};
 
 std::string BundledPackage(const char* name) {
     return std::string(VLZ_BINARY_DIR) + "/app/" + name;
@@ -212,6 +221,9 @@ TEST_F(MainFormTest, ModeChangesRewireTheTrayAtOnce) {
     Shell.Deliver(WM_RBUTTONDOWN);
     EXPECT_TRUE(main.Notes()[0]->Visible());
 
+    // A host that opens an exported menu by itself gets the right button's menu, and only that.
+    RecordingHostMenu host;
+    main.SetTrayHostMenu(&host);
     main.SetMouseButtonMode(5);  // any mode but 0 behaves as 1
     EXPECT_EQ(main.TrayIcon().LBPopupMenu(), nullptr);
     EXPECT_EQ(main.TrayIcon().RBPopupMenu(), main.PopupMenu());
@@ -219,6 +231,11 @@ TEST_F(MainFormTest, ModeChangesRewireTheTrayAtOnce) {
     EXPECT_FALSE(main.Notes()[0]->Visible());
     Shell.Deliver(WM_MBUTTONDOWN);
     EXPECT_FALSE(main.Notes()[0]->Visible());
+    main.SetMouseButtonMode(0);
+    const auto id = static_cast<std::uint32_t>(main.TrayIcon().ID());
+    EXPECT_EQ(host.Menus, (std::vector<std::pair<std::uint32_t, QMenu*>>{
+                              {id, nullptr}, {id, main.PopupMenu()}, {id, nullptr}}));
+    main.SetTrayHostMenu(nullptr);
 }
 
 TEST_F(MainFormTest, AutoBackupIntervalProgramsTheTimer) {
@@ -285,7 +302,10 @@ TEST_F(MainFormTest, NoteStoredOffEveryScreenIsShownOnOneAndKeepsItsStoredPlace)
     EXPECT_TRUE(screen.intersects(note->frameGeometry()));
     EXPECT_EQ(note->SavedPosition(), QPoint(-50000, 40000));
 
-    note->move(note->pos() + QPoint(10, 10));  // the user moves it: the new place is saved
+    // Once it is on the screen the user moves it: the new place is saved.
+    ASSERT_TRUE(testing::WaitUntilExposed(*note));
+    EXPECT_EQ(note->SavedPosition(), QPoint(-50000, 40000));
+    note->move(note->pos() + QPoint(10, 10));
     EXPECT_EQ(note->SavedPosition(), note->pos());
 }
 

@@ -20,6 +20,7 @@
 #include "support/EventLoop.h"
 #include "support/FakeDialogHost.h"
 #include "support/QtApplication.h"
+#include "support/WindowExposed.h"
 #include "toolkit/Image.h"
 #include "toolkit/Memo.h"
 #include "toolkit/Timer.h"
@@ -389,6 +390,32 @@ TEST_F(DraggedZozed, AMoveTheWindowManagerFinishedLeavesTheNextPressAClick) {
     EXPECT_EQ(note_->pos(), moved);
     EXPECT_EQ(frame_.Releases, 2);
     EXPECT_EQ(Note().MoveLoopStarts, 1);
+}
+
+TEST_F(DraggedZozed, PlaceChosenByTheWindowManagerIsNeverSavedOnlyTheUsersMove) {
+    host_.Changes = 0;
+    // A window manager that places windows itself puts the note elsewhere as it comes up...
+    note_->move(32, 32);
+    ASSERT_TRUE(testing::WaitUntilExposed(*note_));
+    EXPECT_EQ(note_->SavedPosition(), QPoint(200, 150));
+    // ...and again when it is shown after hiding.
+    note_->Hide();
+    note_->Show();
+    note_->move(0, 0);
+    ASSERT_TRUE(testing::WaitUntilExposed(*note_));
+    EXPECT_EQ(note_->SavedPosition(), QPoint(200, 150));
+    EXPECT_EQ(host_.Changes, 0) << "nothing to save";
+
+    // Dragged by the user, the note's place is its own, also after hiding and showing.
+    const QPoint grip = note_->pos() + QPoint(85, 60);
+    Press(grip);
+    MoveHeld(grip + QPoint(40, 30));
+    Release(grip + QPoint(40, 30));
+    EXPECT_EQ(note_->SavedPosition(), QPoint(40, 30));
+    EXPECT_GT(host_.Changes, 0);
+    note_->Hide();
+    note_->Show();
+    EXPECT_EQ(note_->SavedPosition(), note_->pos());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMenu>
 #include <QSystemTrayIcon>
 #include <vector>
 
@@ -109,6 +110,24 @@ TEST_F(QtNotifyIconShellTest, ActivationsBecomeButtonMessages) {
     EXPECT_EQ(Window.Notifications,
               (std::vector<unsigned>{WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP,
                                      WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP}));
+}
+
+TEST_F(QtNotifyIconShellTest, TrayWithoutMenusOfItsOwnLeavesTheButtonsToTheProgram) {
+    // Offscreen, like an XEmbed tray, Qt has no tray of the platform's own: a menu given to the
+    // icon would pop up on the right button beside the program's own.
+    ASSERT_TRUE(Shell_NotifyIcon(NIM_ADD, Data));
+    QSystemTrayIcon* icon = Icon();
+    QMenu menu;
+    menu.addAction(QStringLiteral("終了(&X)"));
+    Shell.SetHostMenu(5, &menu);
+    Shell.SetHostMenu(5, nullptr);
+    Shell.SetHostMenu(5, &menu);
+    testing::RunEventsFor(30);  // an icon replaced would be deleted by now
+    ASSERT_EQ(Icon(), icon);
+    EXPECT_EQ(icon->contextMenu(), nullptr);
+    EXPECT_EQ(menu.platformMenu(), nullptr);
+    emit icon->activated(QSystemTrayIcon::Context);
+    EXPECT_EQ(Window.Notifications, (std::vector<unsigned>{WM_RBUTTONDOWN, WM_RBUTTONUP}));
 }
 
 TEST_F(QtNotifyIconShellTest, ReceiverMayDeleteTheIconItIsTold) {
