@@ -2,12 +2,17 @@
 """Runs the benchmarks that have a peer, each in the same run as its peer, and prints one table
 row per measure: our figure, the peer's, the ratio and the goal.
 
-    bench/run.py [--build DIR] [--repetitions N] [--only TEXT] [--list]
+    bench/run.py [--build DIR] [--repetitions N] [--program-repetitions N] [--only TEXT] [--list]
 
 DIR is a Release build with the benchmarks (default: build-release beside this folder), made with
 
     cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVLZ_BUILD_TESTS=OFF
-    cmake --build build-release --target dib_benchmarks dib_conversion_bench
+    cmake --build build-release
+
+The program's own rows (idle cost, memory, first note on screen) start VLZozed and its peers on
+a private virtual desktop through the scripts of bench/program; the peers are the naive Qt notes
+program built beside the benchmarks and xpad where it is installed (apt-get install xpad). Their
+figures are medians over the program repetitions, the smallest in brackets.
 
 Figures are the median over N repetitions, with the smallest in brackets. Repetitions of ours
 and of the peer take turns (Google Benchmark's random interleaving), so that both see the same
@@ -58,6 +63,27 @@ class Benchmark(Source):
         return [value * self.scale for value in values]
 
 
+@dataclass
+class ProgramFigure(Source):
+    """One figure of one program from a script of bench/program, which starts every program the
+    chosen rows need in one run, taking turns."""
+
+    script: str
+    program: str  # the name the script reports the program under
+    figure: str
+    unit: str = ""
+    mean: bool = False  # for coarse samples (clock ticks), the mean says more than the median
+
+    def samples(self, runner):
+        return runner.program_script(self.script).get(self.program, {}).get(self.figure, [])
+
+
+PROGRAM_OPTIONS = {"VLZozed": "vlzozed", "naive Qt notes": "naive", "xpad": "xpad"}
+# Starts per program repetition: a start until the first note is shown takes a fraction of a
+# second, an idle measurement most of a minute.
+STARTS_PER_REPETITION = {"idle_cost.py": 1, "first_note.py": 5}
+
+
 class Goal:
     def judge(self, ours, peer):
         """Returns (ratio text, goal text, met) for the medians of both sides."""
@@ -73,6 +99,27 @@ class TimesFaster(Goal):
     def judge(self, ours, peer):
         ratio = peer / ours
         return f"{ratio:.1f}×", f"≥ {self.times:g}×", ratio >= self.times
+
+
+@dataclass
+class AtMost(Goal):
+    """Lower is better; ours must stay at or below a limit. The ratio says how many times lower
+    than the peer's it is."""
+
+    limit: float
+    unit: str
+
+    def judge(self, ours, peer):
+        ratio = f"{peer / ours:.1f}×" if peer is not None and ours > 0 else "—"
+        return ratio, f"≤ {self.limit:g} {self.unit}", ours <= self.limit
+
+
+class FewerIsBetter(Goal):
+    """No goal of its own: a figure that shows where another one comes from."""
+
+    def judge(self, ours, peer):
+        ratio = f"{peer / ours:.1f}×" if peer is not None and ours > 0 else "—"
+        return ratio, "—", None
 
 
 @dataclass
@@ -97,6 +144,19 @@ def reducer(colours, goal):
     )
 
 
+def program_row(measure, script, name, unit, peer, goal, mean=False):
+    """A row of the program's own figures: VLZozed's and, when `peer` is (program, what it
+    had), the same figure of the peer from the same run of `script`."""
+    peer_program, peer_load = peer or ("", "")
+    return Row(
+        measure,
+        ProgramFigure(script, "VLZozed", name, unit, mean),
+        f"{peer_program}, {peer_load}" if peer_load else peer_program,
+        ProgramFigure(script, peer_program, name, unit, mean) if peer else None,
+        goal,
+    )
+
+
 ROWS = [
     Row(
         "RLE8 encode, 4096² photo-like",
@@ -107,6 +167,20 @@ ROWS = [
     ),
     reducer(256, TimesFaster(6)),
     reducer(16, TimesFaster(5)),
+    program_row("20 notes animating, share of one core", "idle_cost.py", "cpu", "%",
+                ("naive Qt notes", "20 notes"), AtMost(0.8, "%")),
+    program_row("wake-ups per second, 20 notes animating", "idle_cost.py", "wakeups", "/s",
+                ("naive Qt notes", "20 notes"), FewerIsBetter()),
+    program_row("wake-ups per second, all 20 notes hidden", "idle_cost.py", "hidden_wakeups",
+                "/s", None, AtMost(0, "/s")),
+    program_row("resident memory, 20 notes", "idle_cost.py", "rss", "MB", ("xpad", "20 pads"),
+                AtMost(34, "MB")),
+    program_row("private memory (not shared with files), 20 notes", "idle_cost.py", "private",
+                "MB", ("xpad", "20 pads"), FewerIsBetter()),
+    program_row("first note on screen after start (Xvfb)", "first_note.py", "first_note", "ms",
+                ("xpad", ""), AtMost(40, "ms")),
+    program_row("CPU used until the first note is on screen", "first_note.py", "first_note_cpu",
+                "ms", ("xpad", ""), AtMost(40, "ms"), mean=True),
 ]
 
 
@@ -114,14 +188,38 @@ ROWS = [
 class Runner:
     build: Path
     repetitions: int
+    program_repetitions: int = 3
     wanted: dict = field(default_factory=dict)  # program -> benchmark names
     results: dict = field(default_factory=dict)  # program -> name -> runs
+    scripts: dict = field(default_factory=dict)  # script -> programs it is to start
+    script_results: dict = field(default_factory=dict)  # script -> program -> figure -> samples
 
     def plan(self, rows):
         for row in rows:
             for source in (row.ours, row.peer):
                 if isinstance(source, Benchmark):
                     self.wanted.setdefault(source.program, set()).add(source.name)
+                elif isinstance(source, ProgramFigure):
+                    self.scripts.setdefault(source.script, set()).add(source.program)
+
+    def program_script(self, script):
+        if script not in self.script_results:
+            options = sorted(PROGRAM_OPTIONS[name] for name in self.scripts[script])
+            command = [sys.executable, str(ROOT / "bench" / "program" / script),
+                       f"--build={self.build}",
+                       f"--repetitions={self.program_repetitions * STARTS_PER_REPETITION[script]}",
+                       f"--programs={','.join(options)}", "--json"]
+            print(f"running {script}: {', '.join(sorted(self.scripts[script]))}",
+                  file=sys.stderr, flush=True)
+            finished = subprocess.run(command, capture_output=True, text=True, check=False)
+            if finished.returncode != 0:
+                sys.exit(f"{script} failed:\n{finished.stderr}")
+            results = json.loads(finished.stdout.strip().splitlines()[-1])
+            for program in self.scripts[script]:
+                if program not in results:
+                    print(f"{program} was left out: see {script}", file=sys.stderr)
+            self.script_results[script] = results
+        return self.script_results[script]
 
     def google_benchmark(self, program):
         if program not in self.results:
@@ -166,6 +264,10 @@ def figure(samples, unit):
     return f"{number(statistics.median(samples))} {unit} (min {number(min(samples))})"
 
 
+def mean_figure(samples, unit):
+    return f"{statistics.mean(samples):.3g} {unit} (mean)"
+
+
 def build_warning(build):
     cache = build / "CMakeCache.txt"
     if not cache.exists():
@@ -184,6 +286,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--build", type=Path, default=ROOT / "build-release")
     parser.add_argument("--repetitions", type=int, default=5)
+    parser.add_argument("--program-repetitions", type=int, default=3,
+                        help="starts of each program for the program's own rows")
     parser.add_argument("--only", default="", help="rows whose measure contains this text")
     parser.add_argument("--list", action="store_true", help="list the rows and stop")
     arguments = parser.parse_args()
@@ -197,7 +301,7 @@ def main():
     if warning:
         print(f"warning: {warning}", file=sys.stderr)
 
-    runner = Runner(arguments.build, arguments.repetitions)
+    runner = Runner(arguments.build, arguments.repetitions, arguments.program_repetitions)
     runner.plan(rows)
     load_before = os.getloadavg()[0]
     lines = [
@@ -206,16 +310,26 @@ def main():
     ]
     for row in rows:
         ours = row.ours.samples(runner)
-        peer = row.peer.samples(runner)
-        ratio, goal, met = row.goal.judge(statistics.median(ours), statistics.median(peer))
+        peer = row.peer.samples(runner) if row.peer else []
+        if not ours:
+            lines.append(f"| {row.measure} | not measured | | | | |")
+            continue
+        mean = getattr(row.ours, "mean", False)
+        middle = statistics.mean if mean else statistics.median
+        show = mean_figure if mean else figure
+        ratio, goal, met = row.goal.judge(middle(ours), middle(peer) if peer else None)
+        peer_text = f"{row.peer_name}: {show(peer, row.peer.unit)}" if peer else (
+            f"{row.peer_name}: not available" if row.peer_name else "—")
         lines.append(
-            f"| {row.measure} | {figure(ours, row.ours.unit)} "
-            f"| {row.peer_name}: {figure(peer, row.peer.unit)} | {ratio} | {goal} "
-            f"| {'yes' if met else 'NO'} |"
+            f"| {row.measure} | {show(ours, row.ours.unit)} | {peer_text} | {ratio} | {goal} "
+            f"| {'—' if met is None else 'yes' if met else 'NO'} |"
         )
     print("\n".join(lines))
+    starts = arguments.program_repetitions * STARTS_PER_REPETITION["first_note.py"]
     print(
-        f"\nmedian (min) of {arguments.repetitions} repetitions, CPU time; load average "
+        f"\nlibrary rows: median (min) of {arguments.repetitions} repetitions, CPU time; program "
+        f"rows: median (min) of {arguments.program_repetitions} idle measurements and "
+        f"{starts} starts; load average "
         f"{load_before:.1f} before, {os.getloadavg()[0]:.1f} after, on {os.cpu_count()} CPUs"
     )
     return 0

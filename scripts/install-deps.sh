@@ -10,6 +10,7 @@ packages=(
   libstb-dev libgd-dev libimagequant-dev
   python3 xdg-utils xvfb xauth openbox trayer xdotool x11-utils imagemagick fonts-noto-cjk
   dpkg-dev file desktop-file-utils appstream
+  dbus-daemon python3-dbus python3-gi xfce4-panel weston xwayland x11-xserver-utils
 )
 
 missing=()

@@ -1,9 +1,13 @@
-// Start-up with 200 stored notes until every note is on screen, and one animation tick of one
-// note (with a count of the heap allocations it makes). Runs on the offscreen platform.
+// Start-up with 200 stored notes until every note is on screen, one animation tick of one note
+// (with a count of the heap allocations it makes), and typing into a note whose edits the
+// controller tracks for its quick save, beside the same note under a host that tracks nothing.
+// Runs on the offscreen platform.
 
 #include <benchmark/benchmark.h>
 
+#include <QAction>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +20,7 @@
 #include "platform/MessageBox.h"
 #include "support/QtApplication.h"
 #include "support/TemporaryFolder.h"
+#include "toolkit/Memo.h"
 
 namespace {
 
@@ -112,6 +117,65 @@ void BM_AnimationTick(benchmark::State& state) {
     InstallMessageBoxHook(previous);
 }
 BENCHMARK(BM_AnimationTick)->Unit(benchmark::kMicrosecond);
+
+// A host that keeps no list and saves nothing: the note window's own cost of a keystroke.
+class UntrackedHost : public TNoteHost {
+  public:
+    TSprite* CharacterAt(int) const override { return nullptr; }
+    TNoteActions NoteActions() const override {
+        auto* self = const_cast<UntrackedHost*>(this);
+        return {&self->Action, &self->Action, &self->Action, &self->Action, &self->Action};
+    }
+    TZozedPropForm* ZozedPropForm() const override { return nullptr; }
+    void RemoveNote(TZozedForm*) override {}
+    bool IsNote(const QWidget*) const override { return true; }
+    void NoteChanged(TZozedForm*) override {}
+    QAction Action{"action"};
+};
+
+// 1000 keystrokes, a letter and a backspace in turn, so that the memo keeps its length.
+void TypeThousandKeys(benchmark::State& state, TZozedForm& note) {
+    QKeyEvent letter(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+    note.Memo->moveCursor(QTextCursor::End);
+    for (auto _ : state) {
+        for (int key = 0; key < 500; ++key) {
+            QCoreApplication::sendEvent(note.Memo, &letter);
+            QCoreApplication::sendEvent(note.Memo, &backspace);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * 1000);
+}
+
+// Arg 0: the note under a host that tracks nothing (the program before its quick save); arg 1:
+// the last of 200 notes under the controller, a quick save pending all along.
+void BM_ThousandKeystrokes(benchmark::State& state) {
+    testing::TestApplication();
+    SilentBoxes boxes;
+    MessageBoxHook* previous = InstallMessageBoxHook(&boxes);
+    testing::TemporaryFolder folder;
+    if (state.range(0) == 0) {
+        UntrackedHost host;
+        auto note = CreateForm<TZozedForm>(host);
+        // The memo and font of the controller's last note below.
+        note->Memo->SetText("メモ 199\r\n二行目のテキスト");
+        note->Memo->SetFont(DefaultNoteFont());
+        note->Show();
+        TypeThousandKeys(state, *note);
+    } else {
+        TMainForm main(MakeFolder(folder, 200));
+        main.RunCreate();
+        main.LoadAll();
+        TZozedForm* note = main.Notes().back();
+        note->Memo->InsertTyped(QStringLiteral("x"));
+        if (!main.ChangesPending()) {
+            state.SkipWithError("no save pending");
+        }
+        TypeThousandKeys(state, *note);
+    }
+    InstallMessageBoxHook(previous);
+}
+BENCHMARK(BM_ThousandKeystrokes)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace vlz

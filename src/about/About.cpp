@@ -1,7 +1,6 @@
 #include "about/About.h"
 
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -59,6 +58,8 @@ TVLZozedAboutForm::TVLZozedAboutForm(TDialogCharacters& Characters)
     Button1->setGeometry(252, 124, 75, 25);
     Button1->setDefault(true);
     Button1->setAutoDefault(false);
+    // No button is the cancel button: Escape leaves the box open.
+    SetDefaultButton(Button1);
     QWidget::setTabOrder(Button1, Button2);
 
     Timer.SetInterval(1000);
@@ -85,12 +86,6 @@ void TVLZozedAboutForm::FormShow() {
 
 void TVLZozedAboutForm::FormHide() {
     Timer.SetEnabled(false);
-}
-
-void TVLZozedAboutForm::keyPressEvent(QKeyEvent* event) {
-    if (!PressDefaultButton(event, focusWidget(), Button1)) {
-        TForm::keyPressEvent(event);
-    }
 }
 
 void TVLZozedAboutForm::TimerTimer() {

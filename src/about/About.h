@@ -47,7 +47,6 @@ class TVLZozedAboutForm : public TForm {
     void FormShow() override;
     void FormHide() override;
     void BeforeShow() override;
-    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void TimerTimer();

@@ -3,7 +3,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
@@ -43,6 +42,8 @@ TConfigForm::TConfigForm(TDialogController& Controller, const TAutostartEntry& A
     CancelButton = new QPushButton("キャンセル", this);
     CancelButton->setGeometry(148, 88, 77, 21);
     CancelButton->setAutoDefault(false);
+    SetDefaultButton(OkButton);
+    SetCancelButton(CancelButton);
     QWidget::setTabOrder(OkButton, CancelButton);
     QWidget::setTabOrder(CancelButton, MouseRadioItems[0]);
 
@@ -84,12 +85,6 @@ void TConfigForm::FormShow() {
     AutostartCheckBox->setEnabled(FAutostart.Available());
     AutostartCheckBox->setChecked(FAutostart.Enabled());
     OkButton->setFocus();
-}
-
-void TConfigForm::keyPressEvent(QKeyEvent* event) {
-    if (!PressDefaultButton(event, focusWidget(), OkButton)) {
-        TForm::keyPressEvent(event);
-    }
 }
 
 void TConfigForm::OkButtonClick() {

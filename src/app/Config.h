@@ -35,7 +35,6 @@ class TConfigForm : public TForm {
   protected:
     void FormShow() override;
     void BeforeShow() override;
-    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void OkButtonClick();

@@ -6,6 +6,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <algorithm>
+#include <cstdio>
 
 #include "about/About.h"
 #include "app/Config.h"
@@ -18,9 +19,11 @@
 #include "notes/Zozed.h"
 #include "notes/ZozedProp.h"
 #include "platform/MessageBox.h"
+#include "platform/ScopeGuard.h"
 #include "toolkit/Application.h"
 #include "toolkit/Memo.h"
 #include "toolkit/Timer.h"
+#include "toolkit/TrayHostMenu.h"
 #include "trayicon/TrayIcon.h"
 
 namespace vlz {
@@ -47,7 +50,8 @@ void LoadTrayIcons(TIcon& shown, TIcon& hidden) {
 TMainForm::TMainForm(std::string ExecutablePath)
     : TMainForm(PortableFileLocations(ExecutablePath)) {}
 
-TMainForm::TMainForm(TFileLocations Files) : TForm(Qt::Window), FFiles(std::move(Files)) {
+TMainForm::TMainForm(TFileLocations Files)
+    : TForm(Qt::Window), FFiles(std::move(Files)), FStore(FFiles) {
     SetCaption(ApplicationTitle);
     SetClientSize(235, 122);
 
@@ -79,9 +83,17 @@ TMainForm::TMainForm(TFileLocations Files) : TForm(Qt::Window), FFiles(std::move
     });
     FTrayIcon->Loaded();
 
+    // Off until LoadAll programs it: a tick before the notes are loaded would save the notes of
+    // an empty program over the user's. Boxes shown while the forms are made run event loops of
+    // their own, in which a running timer would tick.
     FTimer = new TTimer(this);
-    FTimer->SetInterval(60000);
+    FTimer->SetEnabled(false);
+    FTimer->SetInterval(FMinuteLength);
     FTimer->SetOnTimer([this] { TimerTimer(); });
+
+    FSaveTimer = new QTimer(this);
+    FSaveTimer->setSingleShot(true);
+    connect(FSaveTimer, &QTimer::timeout, this, [this] { Guarded([this] { SaveTimerTimer(); }); });
 
     // The window the user worked in last, brought forward again by ShowAllNotes and a second
     // start.
@@ -170,6 +182,7 @@ void TMainForm::SetNoteDefaults(const TFont& font, TColor backgroundColor, int c
     FDefaultFont = font;
     FDefaultBGColor = backgroundColor;
     FDefaultCharacter = character;
+    Changed();
 }
 
 TZozedForm* TMainForm::CreateNote() {
@@ -194,16 +207,13 @@ void TMainForm::LoadAll() {
     FDefaultBGColor = preferences.DefaultBGColor;
     FDefaultCharacter = FindCharacter(preferences.DefaultCharacter);
     FBootCount = preferences.BootCount;
+    FNotesLoaded = true;
     if (FBootCount == 1) {
         FNewAction->trigger();
     }
 }
 
-void TMainForm::SaveAll() {
-    // An installed program's folder is made at its first save; a failure there shows as the
-    // note file's own write error.
-    MakeUserFolder(FFiles.SettingsFolder);
-    RotateBackups(FFiles.SettingsBase);
+std::vector<TNote> TMainForm::NoteRecords() const {
     std::vector<TNote> records;
     records.reserve(FNotes.size());
     for (const TZozedForm* note : FNotes) {
@@ -219,8 +229,10 @@ void TMainForm::SaveAll() {
         }
         records.push_back(std::move(record));
     }
-    WriteNotes(FFiles.SettingsBase, records);
+    return records;
+}
 
+TPreferences TMainForm::CurrentPreferences() const {
     TPreferences preferences;
     preferences.MouseButtonMode = FMouseButtonMode;
     preferences.AutoBackupInterval = FAutoBackupInterval;
@@ -230,7 +242,64 @@ void TMainForm::SaveAll() {
     if (const TSprite* sprite = CharacterAt(FDefaultCharacter)) {
         preferences.DefaultCharacter = sprite->Name;
     }
-    WritePreferences(FFiles.SettingsBase, preferences);
+    return preferences;
+}
+
+void TMainForm::SaveAll() {
+    if (!CanSave()) {
+        return;
+    }
+    // Whatever happens, this save stands for every change so far.
+    FSaveSchedule.Saved();
+    FSaveTimer->stop();
+    FStore.Save(NoteRecords(), CurrentPreferences(), TSaveKind::Full);
+}
+
+void TMainForm::NoteChanged(TZozedForm* note) {
+    if (IsNote(note)) {
+        Changed();
+    }
+}
+
+void TMainForm::Changed() {
+    if (!CanSave()) {
+        return;
+    }
+    const TSaveSchedule::Clock::time_point now = TSaveSchedule::Clock::now();
+    if (FSaveSchedule.Changed(now)) {
+        FSaveTimer->start(FSaveSchedule.Wait(now));
+    }
+}
+
+void TMainForm::SaveTimerTimer() {
+    if (!FSaveSchedule.Pending()) {
+        return;
+    }
+    // The timer was armed at the first change; later ones move the moment the save is due.
+    const TSaveSchedule::Clock::time_point now = TSaveSchedule::Clock::now();
+    if (!FSaveSchedule.Due(now)) {
+        FSaveTimer->start(FSaveSchedule.Wait(now));
+        return;
+    }
+    SaveChanges();
+}
+
+void TMainForm::SaveChanges() {
+    // A failed attempt is not repeated until the next change or the next tick of the auto-save
+    // timer; the notes are in an emergency copy meanwhile.
+    FSaveSchedule.Saved();
+    if (!CanSave()) {
+        return;
+    }
+    try {
+        FStore.Save(NoteRecords(), CurrentPreferences(), TSaveKind::Quick);
+    } catch (const ESaveError& error) {
+        // The user has been told of this failure and of where the notes are; telling again at
+        // every pause in the typing would only keep the box in the way.
+        if (!error.Repeated()) {
+            throw;
+        }
+    }
 }
 
 void TMainForm::NewActionExecute() {
@@ -243,6 +312,7 @@ void TMainForm::NewActionExecute() {
     FNotes.push_back(note);
     note->raise();
     note->activateWindow();
+    Changed();
 }
 
 void TMainForm::HideActionExecute() {
@@ -300,6 +370,23 @@ void TMainForm::SetMouseButtonMode(int mode) {
         FTrayIcon->SetLBPopupMenu(nullptr);
         FTrayIcon->SetRBPopupMenu(FPopupMenu);
     }
+    ApplyHostMenu();
+    Changed();
+}
+
+void TMainForm::SetTrayHostMenu(TrayHostMenu* host) {
+    FTrayHostMenu = host;
+    ApplyHostMenu();
+}
+
+// A tray that opens an exported menu on the right button by itself may never tell the program
+// about that button, so the right button's menu is exported. The left button's menu is not: a
+// host that has a menu shows it instead of telling the program about the click.
+void TMainForm::ApplyHostMenu() {
+    if (FTrayHostMenu != nullptr) {
+        FTrayHostMenu->SetHostMenu(static_cast<std::uint32_t>(FTrayIcon->ID()),
+                                   FTrayIcon->RBPopupMenu());
+    }
 }
 
 void TMainForm::SetAutoBackupInterval(int minutes) {
@@ -309,10 +396,16 @@ void TMainForm::SetAutoBackupInterval(int minutes) {
         return;
     }
     // The timer counts milliseconds in 32 bits: longer periods are cut to the longest it holds.
-    const int period = std::min(minutes, MaxAutoBackupInterval) * 60000;
+    const int period = std::min(minutes, MaxAutoBackupInterval) * FMinuteLength;
     FTimer->SetEnabled(false);
     FTimer->SetInterval(period);
     FTimer->SetEnabled(true);
+}
+
+void TMainForm::SetMinuteLength(int milliseconds) {
+    FMinuteLength = milliseconds;
+    FTimer->SetInterval(std::max(1, std::min(FAutoBackupInterval, MaxAutoBackupInterval)) *
+                        FMinuteLength);
 }
 
 void TMainForm::TrayIconMouseDown(TObject& /*Sender*/, TMouseButton Button, TShiftState /*Shift*/,
@@ -327,12 +420,24 @@ void TMainForm::TimerTimer() {
 }
 
 void TMainForm::FormCloseQuery(bool& CanClose) {
-    // A failed save keeps the program running: the error reaches the user and the close waits.
+    // A failed save keeps the program running: the error, which names the emergency copy, reaches
+    // the user and the close waits, so that the user can make room and save again.
     CanClose = false;
-    if (FLoaded) {
+    try {
         SaveAll();
+    } catch (const ESaveError& error) {
+        if (!FEndingSession || !error.NotesKept()) {
+            throw;
+        }
+        std::fprintf(stderr, "%s\n", error.what());
     }
     CanClose = true;
+}
+
+bool TMainForm::EndSession() {
+    FEndingSession = true;
+    const TScopeExit ended([this] { FEndingSession = false; });
+    return Close();
 }
 
 void TMainForm::ConfigActionExecute() {
@@ -357,6 +462,7 @@ void TMainForm::RemoveNote(TZozedForm* note) {
         return;
     }
     FNotes.erase(found);
+    Changed();
     note->hide();
     // The delete command runs from the note's own menu; the window goes once that has returned.
     note->deleteLater();

@@ -10,6 +10,8 @@
 
 #include "app/core/CharacterCatalogue.h"
 #include "app/core/FileLocations.h"
+#include "app/core/NoteStore.h"
+#include "app/core/SaveSchedule.h"
 #include "dialoghost/DialogHost.h"
 #include "graphics/Color.h"
 #include "graphics/Font.h"
@@ -21,6 +23,7 @@
 class QAction;
 class QMenu;
 class QObject;
+class QTimer;
 
 namespace vlz {
 class TObject;
@@ -32,6 +35,7 @@ class TConfigForm;
 class TSprite;
 class TTimer;
 class TTrayIcon;
+class TrayHostMenu;
 class TVLZozedAboutForm;
 class TZozedForm;
 class TZozedPropForm;
@@ -50,6 +54,10 @@ class TMainForm : public TForm, public TDialogController, public TNoteHost {
     void SetDialogs(TConfigForm* configForm, TZozedPropForm* zozedPropForm,
                     TVLZozedAboutForm* aboutForm);
 
+    // Where the desktop's tray takes the menu it opens by itself; nullptr for a tray that leaves
+    // every button to the program.
+    void SetTrayHostMenu(TrayHostMenu* host);
+
     // The character catalogue.
     void LoadCharacters();
     int FindCharacter(const std::string& name) const;
@@ -57,15 +65,32 @@ class TMainForm : public TForm, public TDialogController, public TNoteHost {
     TSprite* CharacterAt(int index) const override;
     int CharacterCount() const override { return FCharacters ? FCharacters->CharacterCount() : 0; }
 
+    // Reads the notes and the preferences; saving is possible from its end on.
     void LoadAll();
+    // Backups, note file, preferences file. Does nothing before LoadAll has finished: until then
+    // the notes in memory are not the user's notes. Raises ESaveError when a file cannot be
+    // written; the notes are then in an emergency copy if one could be written.
     void SaveAll();
     void ShowAllNotes();
     void HideAllNotes();
     void SetMouseButtonMode(int mode) override;
     void SetAutoBackupInterval(int minutes);
+    // How long a minute of the auto-save timer lasts: 60 000 ms. Tests shorten it, so that the
+    // timer's rules show in seconds.
+    void SetMinuteLength(int milliseconds);
     // Takes the note out of Notes at once; the window itself goes when the current event is done.
     void RemoveNote(TZozedForm* note) override;
     bool IsNote(const QWidget* window) const override;
+    // Every change that is saved comes here; the notes and preferences are written once the user
+    // has paused (see SaveSchedule.h), without rotating the backups.
+    void NoteChanged(TZozedForm* note) override;
+    bool ChangesPending() const { return FSaveSchedule.Pending(); }
+
+    // The session ends (log-off, SIGTERM): the close query saves as for Exit, but a failed save
+    // whose notes reached an emergency copy lets the program end, with the error on standard
+    // error, since nobody may be there to answer a box and the session would end the program
+    // anyway. True when the form has closed.
+    bool EndSession();
 
     void NewActionExecute();
     void HideActionExecute();
@@ -111,6 +136,13 @@ class TMainForm : public TForm, public TDialogController, public TNoteHost {
   private:
     TZozedForm* CreateNote();
     void ActivateLastActive();
+    void ApplyHostMenu();
+    bool CanSave() const { return FLoaded && FNotesLoaded; }
+    void Changed();
+    void SaveTimerTimer();
+    void SaveChanges();
+    std::vector<TNote> NoteRecords() const;
+    TPreferences CurrentPreferences() const;
 
     // Components.
     TIcon FShowIconImage;  // the tray icon while the notes are shown
@@ -118,6 +150,7 @@ class TMainForm : public TForm, public TDialogController, public TNoteHost {
     std::unique_ptr<TTrayIcon> FTrayIcon;
     QMenu* FPopupMenu = nullptr;
     TTimer* FTimer = nullptr;
+    QTimer* FSaveTimer = nullptr;  // the quick save after an edit
     QAction* FNewAction = nullptr;
     QAction* FHideAction = nullptr;
     QAction* FConfigAction = nullptr;
@@ -126,10 +159,13 @@ class TMainForm : public TForm, public TDialogController, public TNoteHost {
 
     // Fields.
     bool FLoaded = false;
+    bool FNotesLoaded = false;  // LoadAll has finished
+    bool FEndingSession = false;
     std::vector<TZozedForm*> FNotes;  // owned
     TMouseButton FHideButton = mbRight;
     int FMouseButtonMode = 0;
     int FAutoBackupInterval = 0;
+    int FMinuteLength = 60000;
     std::unique_ptr<TCharacterCatalogue> FCharacters;  // made by FormCreate
     int FBootCount = 0;
     TFont FDefaultFont;
@@ -141,7 +177,10 @@ class TMainForm : public TForm, public TDialogController, public TNoteHost {
     TVLZozedAboutForm* FVLZozedAboutForm = nullptr;
 
     TFileLocations FFiles;
+    TNoteStore FStore;
+    TSaveSchedule FSaveSchedule;
     QPointer<QWidget> FLastActive;
+    TrayHostMenu* FTrayHostMenu = nullptr;
 };
 
 }  // namespace vlz

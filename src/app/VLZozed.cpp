@@ -15,6 +15,7 @@
 #include "notes/ZozedProp.h"
 #include "platform/ExceptionText.h"
 #include "platform/ExecutablePath.h"
+#include "platform/MemoryAdvice.h"
 #include "platform/MessageBox.h"
 #include "platform/ScopeGuard.h"
 #include "platform/WindowFinder.h"
@@ -42,16 +43,9 @@ int main(int argc, char** argv) {
 
     // The running instance's marker, held for the whole run.
     ATOM marker = 0;
-    // Two starts at the same moment can both pass the marker check while neither window exists
-    // yet. Only one of them can take the application window's name; the other ends as a second
-    // start does, leaving the marker to the one that runs.
     TApplicationWindowServer windowServer;
-    if (CheckPrevInstance(marker) || !windowServer.Listen(ApplicationClassName, ApplicationTitle)) {
-        if (!windowServer.IsListening()) {
-            if (HWND running = FindWindow(ApplicationClassName, ApplicationTitle)) {
-                SetForegroundApplicationWindow(running);
-            }
-        }
+    if (RefusePrevInstance(
+            marker, [&] { return windowServer.Listen(ApplicationClassName, ApplicationTitle); })) {
         return 0;
     }
     std::srand(static_cast<unsigned>(std::time(nullptr)));
@@ -59,6 +53,8 @@ int main(int argc, char** argv) {
     // Task switchers and Wayland compositors match the windows to the installed desktop entry.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(ApplicationId));
     PrepareDesktop(application);
+    // The first note's memo waits for its face; it loads while the forms are made.
+    std::jthread fonts = PrepareFonts();
 
     TFileLocations files;
     try {
@@ -77,6 +73,13 @@ int main(int argc, char** argv) {
     TInstalledHook<ClipboardHook> clipboardInstalled(InstallClipboardHook, &clipboard);
 
     auto mainForm = std::make_unique<TMainForm>(files);
+    mainForm->SetTrayHostMenu(&shell);
+#ifdef VLZ_TEST_HOOKS
+    // The end-to-end tests see the auto-save timer's rules in seconds instead of minutes.
+    if (const char* minute = std::getenv("VLZ_TEST_MINUTE_MS"); minute && std::atoi(minute) > 0) {
+        mainForm->SetMinuteLength(std::atoi(minute));
+    }
+#endif
     application.SetMainForm(mainForm.get());
     mainForm->RunCreate();
     auto configForm = CreateForm<TConfigForm>(*mainForm, autostart);
@@ -87,9 +90,16 @@ int main(int argc, char** argv) {
     // A later start finds this instance by the name it listens on and asks it forward.
     QObject::connect(&windowServer, &TApplicationWindowServer::ActivationRequested, mainForm.get(),
                      [&] { Guarded([&] { mainForm->BringForward(); }); });
-    TTerminationWatcher termination([&] { mainForm->Close(); });
+    TTerminationWatcher termination([&] { mainForm->EndSession(); });
 
     Guarded([&] { mainForm->LoadAll(); });
+    // Start-up leaves freed memory behind (packages read, pictures decoded, the font
+    // configuration parsed, the first layouts) and the code that did it mapped; once the notes
+    // are painted both go back, and what the notes go on using maps in again as it is touched.
+    QTimer::singleShot(2000, &application, [] {
+        ReturnFreeMemory();
+        ReleaseFilePages();
+    });
     const int status = application.Run();
     ReleaseInstanceMarker(marker);
 

@@ -131,10 +131,15 @@ TCharacterDescription LoadPackageDescription(TReadPackageFile& reader,
     std::vector<std::string> lines;
     std::int32_t index = reader.IndexOf("desc.txt");
     TPackageEntry entry = reader.GetEntry(index);
-    // An entry that reaches outside the file (or has a negative size) counts as no description:
-    // the character still loads with what its picture gives, and the user is told.
-    TStream* stream = index >= 0 && reader.Contains(entry) ? reader.OpenEntry("desc.txt") : nullptr;
+    // An entry of negative size (or one that would start before the file) counts as no
+    // description: the character still loads with what its picture gives, and the user is told.
+    TStream* stream = index >= 0 && entry.Size >= 0 ? reader.OpenEntry("desc.txt") : nullptr;
     if (stream != nullptr) {
+        // One that reaches past the end of the package is a read error, as a half-copied package
+        // gives it; the size is checked before anything is allocated for it.
+        if (stream->Remaining() < entry.Size) {
+            throw EReadError("Stream read error");
+        }
         std::string text(static_cast<std::size_t>(entry.Size), '\0');
         stream->ReadBuffer(text.data(), text.size());
         lines = SplitDescriptionLines(text);

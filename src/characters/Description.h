@@ -51,8 +51,9 @@ class TReadPackageFile;
 
 // The description of an opened package (an empty reader has none), as the character loader
 // takes it, with the loader's boxes: "FileOpenError: desc.txt" when the package holds no
-// description whose bytes lie inside the file, and "<fileName>(desc.txt) 読み込み中のエラー."
-// when a setting is missing or unusable. The name comes back as UTF-8.
+// description (or one of negative size), and "<fileName>(desc.txt) 読み込み中のエラー." when a
+// setting is missing or unusable. A description that reaches past the end of the package raises
+// EReadError before any box. The name comes back as UTF-8.
 TCharacterDescription LoadPackageDescription(TReadPackageFile& reader, const std::string& fileName);
 
 }  // namespace vlz

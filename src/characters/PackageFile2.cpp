@@ -106,10 +106,10 @@ TPackageEntry TReadPackageFile::GetEntry(std::int32_t index) const {
 
 std::int32_t TReadPackageFile::IndexOf(std::string_view name) const {
     // Every entry is compared, so a later entry of the same name wins.
-    std::string wanted = Cp932UpperCase(name);
+    std::string wanted = Cp932CodePageUpperCase(name);
     std::int32_t result = -1;
     for (std::size_t i = 0; i < entries_.size(); ++i) {
-        if (Cp932UpperCase(entries_[i].Name) == wanted) {
+        if (Cp932CodePageUpperCase(entries_[i].Name) == wanted) {
             result = static_cast<std::int32_t>(i);
         }
     }

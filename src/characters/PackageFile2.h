@@ -48,7 +48,8 @@ class TReadPackageFile {
 
     // A copy of the entry, or the sentinel "ERROR" with Offset and Size -1 for a bad index.
     TPackageEntry GetEntry(std::int32_t index) const;
-    // The last entry whose name equals `name` (CP932) without regard to letter case, or -1.
+    // The last entry whose name equals `name` (CP932) once both are in upper case as Windows
+    // makes CP932 text (full-width, Greek and Cyrillic letters too), or -1.
     std::int32_t IndexOf(std::string_view name) const;
     // The package's stream positioned at the entry's first byte, or nullptr when no entry has
     // that name or its first byte would lie before the start of the stream. The stream is the

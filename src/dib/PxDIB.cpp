@@ -4,11 +4,11 @@
 #include <memory>
 
 #include "dib/PxDIBError.h"
-#include "dib/PxHeldPalettes.h"
 #include "dib/PxMemory.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Canvas.h"
 #include "graphics/GraphicRegistry.h"
+#include "graphics/HeldPalettes.h"
 #include "graphics/StretchDIBits.h"
 
 namespace vlz {

@@ -7,8 +7,8 @@
 #include "dib/PxConvertPixelFormat.h"
 #include "dib/PxDIB.h"
 #include "dib/PxDIBCanvas.h"
-#include "dib/PxHeldPalettes.h"
 #include "graphics/Canvas.h"
+#include "graphics/HeldPalettes.h"
 #include "platform/ScopeGuard.h"
 
 namespace vlz {

@@ -4,7 +4,7 @@
 
 #include "dib/PxDIBError.h"
 #include "dib/PxDIBHeader.h"
-#include "dib/PxHeldPalettes.h"
+#include "graphics/HeldPalettes.h"
 #include "platform/Exception.h"
 
 namespace vlz {

@@ -178,7 +178,7 @@ HPALETTE TBitmap::Palette() const {
             const RGBQUAD& color = colors_[static_cast<std::size_t>(i)];
             entries.push_back({color.rgbRed, color.rgbGreen, color.rgbBlue, 0});
         }
-        palette_.reset(CreatePalette(entries.data(), count));
+        palette_.reset(HoldPalette(CreatePalette(entries.data(), count)));
     }
     return palette_.get();
 }
@@ -187,7 +187,7 @@ void TBitmap::SetPalette(HPALETTE palette) {
     if (palette == palette_.get()) {
         return;
     }
-    palette_.reset(palette);
+    palette_.reset(HoldPalette(IsHeldPalette(palette) ? CopyPalette(palette) : palette));
     if (palette != nullptr && format_ != TPixelFormat::pf24bit) {
         int capacity = 1 << header_.biBitCount;
         std::vector<PALETTEENTRY> entries(static_cast<std::size_t>(capacity));
@@ -222,7 +222,7 @@ void TBitmap::Assign(const TPersistent* source) {
         colors_ = bitmap->colors_;
         pixels_ = std::move(pixels);
         format_ = bitmap->format_;
-        palette_.reset(CopyPalette(bitmap->palette_.get()));
+        palette_.reset(HoldPalette(CopyPalette(bitmap->palette_.get())));
         UpdateCanvas();
         SetPaletteModified(true);
         Changed();

@@ -1,9 +1,8 @@
 #pragma once
 // The framework's own bitmap: a picture of 1, 4, 8 or 24 bits per pixel with a colour table, a
 // palette and a canvas. Its pixel memory is laid out as a top-down DIB (biHeight < 0): row 0 of
-// the picture comes first, every row padded to four bytes, 24-bit pixels as blue, green, red. The
-// Qt layer wraps a 24-bit bitmap's memory in a QImage (Format_BGR888, Stride() bytes per line)
-// without converting it.
+// the picture comes first, every row padded to four bytes, 24-bit pixels as blue, green, red, as
+// Qt's Format_BGR888 lays them out (Stride() bytes per line).
 
 #include <array>
 #include <memory>
@@ -12,6 +11,7 @@
 #include "graphics/BitmapInfo.h"
 #include "graphics/Canvas.h"
 #include "graphics/Graphic.h"
+#include "graphics/HeldPalettes.h"
 #include "graphics/Palette.h"
 #include "graphics/Surface.h"
 
@@ -49,8 +49,9 @@ class TBitmap : public TGraphic {
 
     // The bitmap's palette; the bitmap owns it. For a paletted bitmap it mirrors the colour table.
     HPALETTE Palette() const;
-    // Takes ownership of `palette`. At 1, 4 and 8 bits its entries become the colour table (as many
-    // as the depth holds); the pixels keep their indices.
+    // Takes ownership of `palette`, or a copy of it when a picture frees it already (another
+    // bitmap's, a DIB's, a fixed one). At 1, 4 and 8 bits its entries become the colour table (as
+    // many as the depth holds); the pixels keep their indices.
     void SetPalette(HPALETTE palette);
 
     std::uint8_t* ScanLine(int y) { return pixels_.data() + Stride() * y; }
@@ -82,7 +83,7 @@ class TBitmap : public TGraphic {
     std::array<RGBQUAD, 256> colors_{};
     std::vector<std::uint8_t> pixels_;
     TPixelFormat format_ = TPixelFormat::pf24bit;
-    mutable UniquePalette palette_;
+    mutable HeldPalette palette_;
     std::unique_ptr<TCanvas> canvas_;
 };
 

@@ -37,6 +37,9 @@ class TNoteHost {
     virtual void RemoveNote(TZozedForm* note) = 0;
     // Whether the window is a listed note: a listed note refuses to close.
     virtual bool IsNote(const QWidget* window) const = 0;
+    // Something of the note that is saved has changed: its memo's text, font or colour, its
+    // character or its place. Called on every keystroke, so it must cost next to nothing.
+    virtual void NoteChanged(TZozedForm* note) = 0;
 };
 
 }  // namespace vlz

@@ -2,10 +2,10 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCursor>
 #include <QDateTime>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QScreen>
 #include <QWindow>
 #include <algorithm>
@@ -29,19 +29,21 @@ namespace vlz {
 
 namespace {
 
-// Every note shows the same frame picture; it is drawn once.
-const TFramePicture& SharedFramePicture() {
-    static const TFramePicture picture = MakeFramePicture();
-    return picture;
-}
-
-void LoadFramePicture(TBitmap& bitmap) {
-    const TFramePicture& picture = SharedFramePicture();
-    bitmap.SetSize(TFramePicture::Width, TFramePicture::Height);
-    for (int y = 0; y < TFramePicture::Height; ++y) {
-        std::copy_n(picture.Pixels.data() + y * TFramePicture::Stride, TFramePicture::Stride,
-                    bitmap.ScanLine(y));
+// Every note shows the same frame picture: one bitmap for all the notes there are, drawn when the
+// first of them is made.
+std::shared_ptr<TBitmap> SharedFramePicture() {
+    static std::weak_ptr<TBitmap> shared;
+    std::shared_ptr<TBitmap> bitmap = shared.lock();
+    if (!bitmap) {
+        const TFramePicture picture = MakeFramePicture();
+        bitmap = std::make_shared<TBitmap>(TFramePicture::Width, TFramePicture::Height);
+        for (int y = 0; y < TFramePicture::Height; ++y) {
+            std::copy_n(picture.Pixels.data() + y * TFramePicture::Stride, TFramePicture::Stride,
+                        bitmap->ScanLine(y));
+        }
+        shared = bitmap;
     }
+    return bitmap;
 }
 
 // The date-time epoch of the program's files and clocks.
@@ -76,7 +78,7 @@ TZozedForm::TZozedForm(TNoteHost& Host)
     FrameImage = new TImage(this);
     FrameImage->setGeometry(0, 0, NoteWidth, NoteHeight);
     FrameImage->setCursor(Qt::PointingHandCursor);
-    LoadFramePicture(FrameImage->Picture());
+    FrameImage->SetSharedPicture(SharedFramePicture());
 
     PaintBox = new TPaintBox(this);
     PaintBox->setGeometry(CharacterBoxLeft, CharacterBoxTop, CharacterBoxWidth, CharacterBoxHeight);
@@ -90,8 +92,10 @@ TZozedForm::TZozedForm(TNoteHost& Host)
     memoFont.Color = clWhite;
     Memo->SetFont(memoFont);
     Memo->setFocus();
+    connect(Memo, &QPlainTextEdit::textChanged, this, [this] { FHost.NoteChanged(this); });
 
     Timer = new TTimer(this);
+    Timer->SetShared(true);
     Timer->SetInterval(50);
     Timer->SetOnTimer([this] { TimerTimer(); });
 
@@ -104,8 +108,6 @@ TZozedForm::TZozedForm(TNoteHost& Host)
     PaintBox->SetOnMouseDown([this](QWidget* Sender, Qt::MouseButton Button, Qt::MouseButtons Shift,
                                     int X,
                                     int Y) { PaintBoxMouseDown(Sender, Button, Shift, X, Y); });
-    FrameImage->installEventFilter(this);
-    PaintBox->installEventFilter(this);
 }
 
 TZozedForm::~TZozedForm() {
@@ -147,6 +149,7 @@ void TZozedForm::SetCharacter(int index) {
     if (const TSprite* sprite = FHost.CharacterAt(index)) {
         Timer->SetInterval(sprite->AnimationInterval);
     }
+    FHost.NoteChanged(this);
 }
 
 TFont TZozedForm::MemoFont() const {
@@ -155,6 +158,7 @@ TFont TZozedForm::MemoFont() const {
 
 void TZozedForm::SetMemoFont(const TFont& font) {
     Memo->SetFont(font);
+    FHost.NoteChanged(this);
 }
 
 TColor TZozedForm::MemoBGColor() const {
@@ -163,6 +167,14 @@ TColor TZozedForm::MemoBGColor() const {
 
 void TZozedForm::SetMemoBGColor(TColor color) {
     Memo->SetColor(color);
+    FHost.NoteChanged(this);
+}
+
+void TZozedForm::AdvanceFrameCounter(qint64 ticks) {
+    // The counter only grows; past the largest value it starts again from 0 rather than going
+    // negative, which would give negative frame numbers.
+    const qint64 largest = std::numeric_limits<int>::max();
+    FFrameCounter = static_cast<int>((FFrameCounter + ticks) % (largest + 1));
 }
 
 void TZozedForm::TimerTimer() {
@@ -181,9 +193,7 @@ void TZozedForm::TimerTimer() {
     sprite->DrawFrame(buffer, x, y, FFrameCounter % count);
     PaintBox->Canvas().CopyRect(Rect(0, 0, CharacterBoxWidth, CharacterBoxHeight), buffer,
                                 Rect(0, 0, CharacterBoxWidth, CharacterBoxHeight));
-    // The counter only grows; past the largest value it starts again from 0 rather than going
-    // negative, which would give negative frame numbers.
-    FFrameCounter = FFrameCounter == std::numeric_limits<int>::max() ? 0 : FFrameCounter + 1;
+    AdvanceFrameCounter(1);
 }
 
 void TZozedForm::FrameImageMouseDown(QWidget* Sender, Qt::MouseButton Button,
@@ -201,54 +211,129 @@ void TZozedForm::DragWindow(QWidget* Sender, Qt::MouseButton /*Button*/, Qt::Mou
     if (!(Shift & Qt::LeftButton)) {
         return;
     }
+    FDrag = TDrag::Armed;
     FDragSender = Sender;
     FDragPress = QPoint(X, Y);
-    FDragPressGlobal = QCursor::pos();
+    FDragAnchor = Sender->mapToGlobal(FDragPress);
     FDragWindowStart = pos();
-    FManualDrag = false;
+    FDragReleaseSent = false;
+    // The rest of the press may reach any control of the note, or the note itself while it holds
+    // the pointer: the window sees all of it first. Installing again keeps one filter.
+    if (QWindow* window = windowHandle()) {
+        window->installEventFilter(this);
+    }
+}
+
+bool TZozedForm::StartSystemMove() {
+    return windowHandle() != nullptr && windowHandle()->startSystemMove();
 }
 
 bool TZozedForm::eventFilter(QObject* watched, QEvent* event) {
-    if (FDragSender.isNull() || watched != FDragSender.data()) {
-        return TForm::eventFilter(watched, event);
-    }
-    if (event->type() == QEvent::MouseButtonRelease) {
-        FDragSender.clear();
-        FManualDrag = false;
+    if (event->type() == QEvent::Expose && watched == windowHandle()) {
+        const bool exposed = windowHandle()->isExposed();
+        // The window manager has placed the window once it shows on the screen.
+        if (exposed) {
+            FBeingPlaced = false;
+        }
+        ExposureChanged(exposed);
         return false;
     }
-    if (event->type() != QEvent::MouseMove) {
-        return TForm::eventFilter(watched, event);
+    if (FDrag != TDrag::None && watched == windowHandle()) {
+        switch (event->type()) {
+            case QEvent::MouseMove:
+                return DragMouseMove(*static_cast<QMouseEvent*>(event));
+            case QEvent::MouseButtonRelease:
+                if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+                    return DragMouseRelease();
+                }
+                break;
+            case QEvent::MouseButtonPress:
+                // A new press: a drag whose release went to the window manager is over.
+                if (FDrag != TDrag::Armed) {
+                    EndDrag();
+                }
+                break;
+            default:
+                break;
+        }
     }
-    auto* move = static_cast<QMouseEvent*>(event);
-    const QPoint global = move->globalPosition().toPoint();
-    if (!(move->buttons() & Qt::LeftButton)) {
-        FDragSender.clear();
-        FManualDrag = false;
+    return TForm::eventFilter(watched, event);
+}
+
+bool TZozedForm::DragMouseMove(const QMouseEvent& event) {
+    const QPoint global = event.globalPosition().toPoint();
+    if (!(event.buttons() & Qt::LeftButton)) {
+        // The release went to the window system's move loop or to another window.
+        EndDrag();
         return false;
     }
-    if (FManualDrag) {
-        this->move(FDragWindowStart + (global - FDragPressGlobal));
-        return true;
+    switch (FDrag) {
+        case TDrag::Armed: {
+            if ((global - FDragAnchor).manhattanLength() < QApplication::startDragDistance()) {
+                return true;
+            }
+            // The user moves the note, however soon after it came up.
+            FBeingPlaced = false;
+            QWidget* sender = FDragSender.data();
+            if (sender == nullptr) {
+                EndDrag();
+                return false;
+            }
+            if (!StartSystemMove()) {
+                // No move loop on this platform (Wayland without one, offscreen): the note keeps
+                // the pointer's grip from the press on.
+                FDrag = TDrag::Manual;
+                break;
+            }
+            // The window manager moves the window from where the pointer is now.
+            FDragAnchor = global;
+            FDragWindowStart = pos();
+            // Its move loop takes the button's release; the control that was pressed sees the
+            // end of its press here, at the press position.
+            FDrag = TDrag::None;
+            const QPointF local = sender->mapTo(this, FDragPress);
+            QMouseEvent release(QEvent::MouseButtonRelease, local, local + QPointF(pos()),
+                                Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(windowHandle(), &release);
+            FDrag = TDrag::System;
+            FDragReleaseSent = true;
+            return true;
+        }
+        case TDrag::System:
+            // While the window manager moves the window, the pointer's events go to it alone. One
+            // that reaches the note with the button down means that it never took the pointer
+            // (Qt cancels its move when a motion reaches the program before it has), or let it
+            // go: the note goes on from where the window manager left it, by the same measure,
+            // and holds the pointer itself until the release.
+            FDrag = TDrag::Manual;
+            FDragGrabbed = windowHandle()->setMouseGrabEnabled(true);
+            break;
+        case TDrag::Manual:
+            break;
+        case TDrag::None:
+            return false;
     }
-    if ((global - FDragPressGlobal).manhattanLength() < QApplication::startDragDistance()) {
-        return true;
-    }
-    QWidget* sender = FDragSender.data();
-    if (windowHandle() != nullptr && windowHandle()->startSystemMove()) {
-        FDragSender.clear();
-        // The window system's move loop takes the button's release; the control that was pressed
-        // sees the end of its press here, at the press position.
-        const QPointF local = sender->mapTo(this, FDragPress);
-        QMouseEvent release(QEvent::MouseButtonRelease, local, local + QPointF(pos()),
-                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(windowHandle(), &release);
-        return true;
-    }
-    // No move loop on this platform: follow the pointer ourselves.
-    FManualDrag = true;
-    this->move(FDragWindowStart + (global - FDragPressGlobal));
+    move(FDragWindowStart + (global - FDragAnchor));
     return true;
+}
+
+bool TZozedForm::DragMouseRelease() {
+    // A control that saw the end of its press when the move was handed on sees no second one.
+    const bool swallow = FDragReleaseSent;
+    EndDrag();
+    return swallow;
+}
+
+void TZozedForm::EndDrag() {
+    FDrag = TDrag::None;
+    FDragSender.clear();
+    FDragReleaseSent = false;
+    if (FDragGrabbed) {
+        FDragGrabbed = false;
+        if (QWindow* window = windowHandle()) {
+            window->setMouseGrabEnabled(false);
+        }
+    }
 }
 
 void TZozedForm::CloseClick() {
@@ -268,6 +353,11 @@ void TZozedForm::ZozedPropClick() {
 
 void TZozedForm::BeforeShow() {
     SetSkipTaskbar(*this);
+    FBeingPlaced = true;
+    // The window tells when it is on the screen. Installing again keeps one filter.
+    if (QWindow* window = windowHandle()) {
+        window->installEventFilter(this);
+    }
     KeepOnScreen();
 }
 
@@ -276,7 +366,32 @@ void TZozedForm::FormShow() {
 }
 
 void TZozedForm::FormHide() {
+    CatchUpUnseenTicks();
     Timer->SetEnabled(false);
+}
+
+void TZozedForm::ExposureChanged(bool exposed) {
+    if (!isVisible()) {
+        return;
+    }
+    if (!exposed && !FUnseenSince.isValid() && Timer->Enabled()) {
+        FUnseenSince.start();
+        Timer->SetEnabled(false);
+    } else if (exposed && FUnseenSince.isValid()) {
+        CatchUpUnseenTicks();
+        Timer->SetEnabled(true);
+    }
+}
+
+void TZozedForm::CatchUpUnseenTicks() {
+    if (!FUnseenSince.isValid()) {
+        return;
+    }
+    // The ticks the timer would have given while nobody could see the note.
+    if (Timer->Interval() > 0) {
+        AdvanceFrameCounter(FUnseenSince.elapsed() / Timer->Interval());
+    }
+    FUnseenSince.invalidate();
 }
 
 void TZozedForm::FormClose(TCloseAction& Action) {
@@ -289,16 +404,24 @@ void TZozedForm::SetStoredPosition(int left, int top) {
     SetLeft(left);
     SetTop(top);
     FStoredPosition = QPoint(left, top);
-    FShownAt.reset();
 }
 
 QPoint TZozedForm::SavedPosition() const {
-    // A note shown elsewhere because its place lies off every screen keeps its place in the file
-    // until the user moves it.
-    if (FShownAt && pos() == *FShownAt) {
-        return FStoredPosition;
+    return FStoredPosition.value_or(pos());
+}
+
+void TZozedForm::moveEvent(QMoveEvent* event) {
+    TForm::moveEvent(event);
+    // Moves while the note is hidden or being placed are the program's or the window manager's;
+    // one after that is the user's, and the note's place is its own from then on.
+    const QPoint savedBefore = FStoredPosition.value_or(event->oldPos());
+    if (isVisible() && !FBeingPlaced) {
+        FStoredPosition.reset();
     }
-    return pos();
+    // A place that is not saved is no change: a save for it would only rotate the backups.
+    if (SavedPosition() != savedBefore) {
+        FHost.NoteChanged(this);
+    }
 }
 
 void TZozedForm::KeepOnScreen() {
@@ -331,7 +454,6 @@ void TZozedForm::KeepOnScreen() {
     const int top =
         std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() - NoteHeight + 1));
     move(left, top);
-    FShownAt = QPoint(left, top);
 }
 
 }  // namespace vlz

@@ -2,6 +2,7 @@
 // A note on the desktop: a borderless window with the frame picture, the animated character on
 // the left and the memo on the right. The main controller creates, lists and destroys the notes.
 
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QPointer>
 #include <memory>
@@ -16,6 +17,7 @@
 
 class QAction;
 class QMenu;
+class QMouseEvent;
 
 namespace vlz {
 
@@ -58,9 +60,10 @@ class TZozedForm : public TForm, public TPropertyTarget {
     double CreatedAt() const { return FCreatedAt; }
     const TBitmap& Buffer() const { return *FBuffer; }
 
-    // The place read from the note file. A note whose place lies wholly off every screen is
-    // shown on the nearest screen; SavedPosition gives the stored place back until the user
-    // moves the note.
+    // The place read from the note file. The note may be shown elsewhere: one whose place lies
+    // wholly off every screen goes to the nearest screen, and a window manager that places
+    // windows itself (a Wayland compositor's XWayland, for one) puts it where it likes.
+    // SavedPosition gives the stored place back until the user moves the note.
     void SetStoredPosition(int left, int top);
     QPoint SavedPosition() const;
 
@@ -76,7 +79,10 @@ class TZozedForm : public TForm, public TPropertyTarget {
     void FormHide() override;
     void FormClose(TCloseAction& Action) override;
     void BeforeShow() override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Hands the drag to the window system's move loop; false where there is none.
+    virtual bool StartSystemMove();
 
   private:
     void FrameImageMouseDown(QWidget* Sender, Qt::MouseButton Button, Qt::MouseButtons Shift, int X,
@@ -84,25 +90,41 @@ class TZozedForm : public TForm, public TPropertyTarget {
     void PaintBoxMouseDown(QWidget* Sender, Qt::MouseButton Button, Qt::MouseButtons Shift, int X,
                            int Y);
     void DragWindow(QWidget* Sender, Qt::MouseButton Button, Qt::MouseButtons Shift, int X, int Y);
+    bool DragMouseMove(const QMouseEvent& event);
+    bool DragMouseRelease();
+    void EndDrag();
     void BuildPopupMenu();
     void KeepOnScreen();
+    void ExposureChanged(bool exposed);
+    void AdvanceFrameCounter(qint64 ticks);
+    void CatchUpUnseenTicks();
 
     TNoteHost& FHost;
     int FFrameCounter = 0;
     double FCreatedAt = 0;
     int FCharacterIndex = 0;
     std::unique_ptr<TBitmap> FBuffer;
+    // Running while the note is shown but not on any screen (another workspace, minimised): the
+    // animation stops, and the counter catches up when the note comes back into view.
+    QElapsedTimer FUnseenSince;
 
     // A left press on the picture or the character arms a move; the window system's move loop
-    // starts once the pointer has gone the drag distance, so that a click stays a click.
+    // starts once the pointer has gone the drag distance, so that a click stays a click. Where
+    // there is no move loop, or the window manager never took the pointer or let it go while the
+    // button is still down, the note follows the pointer itself until the release.
+    enum class TDrag { None, Armed, System, Manual };
+    TDrag FDrag = TDrag::None;
     QPointer<QWidget> FDragSender;
-    QPoint FDragPress;        // within the sender
-    QPoint FDragPressGlobal;  // on the screen
+    QPoint FDragPress;   // within the sender
+    QPoint FDragAnchor;  // the pointer on the screen when the window was at FDragWindowStart
     QPoint FDragWindowStart;
-    bool FManualDrag = false;  // no system move loop (Wayland, offscreen): moved by hand
+    bool FDragReleaseSent = false;  // the sender has seen the end of its press
+    bool FDragGrabbed = false;      // the note holds the pointer
 
-    QPoint FStoredPosition;
-    std::optional<QPoint> FShownAt;
+    // The place the file keeps while the note has not been moved by the user.
+    std::optional<QPoint> FStoredPosition;
+    // From a show until the window is on the screen: moves then are the window manager's.
+    bool FBeingPlaced = false;
 };
 
 // The memo's first line for a note created at `moment`: the short date, a space and the long

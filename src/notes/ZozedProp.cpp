@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -54,6 +53,8 @@ TZozedPropForm::TZozedPropForm(TDialogController& Controller)
     for (QPushButton* button : {FontChangeButton, BGColorChangeButton, OkButton, CancelButton}) {
         button->setAutoDefault(false);
     }
+    SetDefaultButton(OkButton);
+    SetCancelButton(CancelButton);
     QWidget::setTabOrder(CharListBox, FontChangeButton);
     QWidget::setTabOrder(FontChangeButton, BGColorChangeButton);
     QWidget::setTabOrder(BGColorChangeButton, OkButton);
@@ -107,12 +108,6 @@ void TZozedPropForm::FormShow() {
 
 void TZozedPropForm::FormHide() {
     Timer.SetEnabled(false);
-}
-
-void TZozedPropForm::keyPressEvent(QKeyEvent* event) {
-    if (!PressDefaultButton(event, focusWidget(), OkButton)) {
-        TForm::keyPressEvent(event);
-    }
 }
 
 void TZozedPropForm::TimerTimer() {

@@ -52,7 +52,6 @@ class TZozedPropForm : public TForm {
     void FormShow() override;
     void FormHide() override;
     void BeforeShow() override;
-    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void TimerTimer();

@@ -222,6 +222,32 @@ char32_t ShownCharacter(char32_t carrier) {
     return FirstCodePoint(decoded);
 }
 
+char32_t Cp932CharacterOf(unsigned char lead, unsigned char trail) {
+    const std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
+    const std::string decoded = FromCp932(pair);
+    const char32_t code = FirstCodePoint(decoded);
+    if (!IsCp932ByteCarrier(code)) {
+        return code;
+    }
+    const char32_t shown = CarriedByteCount(code) == 2 ? ShownCharacter(code) : 0;
+    return shown == ReplacementCharacter ? 0 : shown;
+}
+
+unsigned Cp932CodeOf(char32_t character) {
+    std::string utf8;
+    AppendUtf8(character, utf8);
+    std::string_view input = utf8;
+    std::string encoded;
+    if (IsCp932ByteCarrier(character) || !ToCp932Converter().Convert(input, encoded)) {
+        return 0;
+    }
+    unsigned code = 0;
+    for (const char byte : encoded) {
+        code = code << 8 | static_cast<unsigned char>(byte);
+    }
+    return encoded.size() <= 2 ? code : 0;
+}
+
 std::string ToCp932(std::string_view utf8) {
     std::string result;
     result.reserve(utf8.size());

@@ -63,4 +63,10 @@ char32_t ShownCharacter(char32_t carrier);
 // The text with every byte carrier replaced by the character it shows as, for labels and lists.
 std::string Cp932Shown(std::string_view utf8);
 
+// Code by code, for the places that work on CP932 bytes: the character a double-byte code stands
+// for (also one written under a duplicate code), or 0 when it stands for none; and the code CP932
+// writes a character under (a single byte, or lead byte << 8 | trail byte), or 0 when it has none.
+char32_t Cp932CharacterOf(unsigned char lead, unsigned char trail);
+unsigned Cp932CodeOf(char32_t character);
+
 }  // namespace vlz

@@ -1,9 +1,11 @@
 #include "toolkit/Application.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPalette>
+#include <QPointer>
 #include <QTimer>
 #include <QTranslator>
 #include <cstdio>
@@ -14,6 +16,7 @@
 #include "platform/ExceptionText.h"
 #include "platform/MessageBox.h"
 #include "toolkit/Form.h"
+#include "toolkit/X11Window.h"
 
 namespace vlz {
 
@@ -41,8 +44,9 @@ TApplication* TApplication::Instance() {
 }
 
 void TApplication::SetTitle(const std::string& title) {
+    // Not Qt's application display name: the window systems' Qt platforms append that to every
+    // window title, and each window's caption is its own.
     FTitle = title;
-    setApplicationDisplayName(QString::fromStdString(title));
 }
 
 void TApplication::SetMainForm(TForm* form) {
@@ -71,7 +75,15 @@ void TApplication::ShowException(const std::string& message) {
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {
-        return QApplication::notify(receiver, event);
+        // Every window keeps its own title on the screen, whatever Qt's platform makes of it.
+        const bool titled =
+            event->type() == QEvent::Show || event->type() == QEvent::WindowTitleChange;
+        const QPointer<QWidget> window = titled ? qobject_cast<QWidget*>(receiver) : nullptr;
+        const bool handled = QApplication::notify(receiver, event);
+        if (window != nullptr) {
+            WriteExactTitle(*window);
+        }
+        return handled;
     } catch (...) {
         HandleException(std::current_exception());
         return false;
@@ -97,16 +109,43 @@ bool PrepareDisplay() {
     const bool hasWayland = wayland != nullptr && *wayland != '\0';
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     const bool platformChosen = platform != nullptr && *platform != '\0';
-    if (hasX && !platformChosen) {
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
+    // The notes repaint small rectangles of small windows several times a second. Through shared
+    // memory each such repaint first waits for the X server to have read the previous one (a round
+    // trip, two thread wake-ups); sending the few pixels along with the request waits for nothing.
+    setenv("QT_XCB_NO_MITSHM", "1", 0);
+    if (platformChosen) {
+        return true;
     }
-    if (!hasX && !hasWayland && !platformChosen) {
+    if (hasX) {
+        // Also in a Wayland session: windows on Wayland cannot place themselves, so the notes
+        // would lose their places; on XWayland they keep them, and the tray works as on X11.
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+        return true;
+    }
+    if (hasWayland) {
+        std::fprintf(stderr,
+                     "VLZozed: this Wayland session has no X display (DISPLAY is unset); "
+                     "VLZozed runs on XWayland, so that the notes keep their places. "
+                     "Enable XWayland in the compositor and start VLZozed again.\n");
+    } else {
         std::fprintf(stderr,
                      "VLZozed: no display found (DISPLAY and WAYLAND_DISPLAY are unset); "
                      "the notes need a desktop to appear on.\n");
-        return false;
     }
-    return true;
+    return false;
+}
+
+std::jthread PrepareFonts() {
+    // The memo's face as the notes ask for it, and the interface face: the text of both first
+    // lays itself out in them, and each needs the list of faces that stand in for it.
+    QFont memo(QStringLiteral("ＭＳ Ｐゴシック"));
+    memo.setPixelSize(12);
+    const QFont interface = QApplication::font();
+    return std::jthread([memo, interface] {
+        for (const QFont& font : {memo, interface}) {
+            QFontMetrics(font).horizontalAdvance(QStringLiteral("あA1"));
+        }
+    });
 }
 
 void PrepareDesktop(TApplication& application) {
@@ -120,6 +159,11 @@ void PrepareDesktop(TApplication& application) {
          {"ＭＳ Ｐゴシック", "ＭＳ ゴシック", "MS UI Gothic", "MS PGothic", "MS Gothic"}) {
         QFont::insertSubstitution(QString::fromUtf8(face), QString::fromLatin1(JapaneseFace));
     }
+    // Menus and Qt's own dialogs speak Japanese too: in a Latin face every kana would come from
+    // a fallback face, and every control would load and keep a face that shows nothing of ours.
+    QFont interfaceFont = QApplication::font();
+    interfaceFont.setFamilies({QString::fromLatin1(JapaneseFace)});
+    QApplication::setFont(interfaceFont);
 
     const QPalette palette = QApplication::palette();
     const auto set = [&](int index, QPalette::ColorRole role) {

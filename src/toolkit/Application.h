@@ -7,6 +7,7 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <thread>
 
 namespace vlz {
 
@@ -57,11 +58,18 @@ void Guarded(const std::function<void()>& handler);
 
 // Chooses Qt's platform before the application object exists: the xcb platform whenever an X
 // display is there (windows cannot place themselves under Wayland). Returns false, after telling
-// the user on standard error, when there is no display at all.
+// the user on standard error, when there is no X display (a Wayland session without XWayland
+// included). A platform chosen in QT_QPA_PLATFORM is left alone.
 bool PrepareDisplay();
 
 // Japanese for Qt's own buttons and dialogs, the substitute for the program's Windows fonts, and
 // the system colours from the desktop palette. Call once after the application object exists.
 void PrepareDesktop(TApplication& application);
+
+// Reads the font configuration and loads the Japanese face the notes show (with the faces that
+// stand in for characters it lacks) on another thread, while this one goes on building the
+// program. The returned thread is done with it when it can be joined; let it go out of scope no
+// later than the application object. Call after PrepareDesktop.
+std::jthread PrepareFonts();
 
 }  // namespace vlz

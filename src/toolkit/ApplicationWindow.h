@@ -7,16 +7,16 @@
 // window is connecting to it; bringing it to the front is a message on which the running instance
 // activates its last active window.
 
-#include <QLocalServer>
 #include <QObject>
 #include <QString>
 #include <map>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "platform/WindowFinder.h"
 
-class QLocalSocket;
+class QSocketNotifier;
 
 namespace vlz {
 
@@ -45,9 +45,16 @@ class TApplicationWindowServer : public QObject {
     void ActivationRequested();
 
   private:
-    void AcceptConnections();
+    struct TConnection;
 
-    QLocalServer server_;
+    void AcceptConnections();
+    void ReadFrom(int descriptor);
+    void Drop(int descriptor);
+
+    std::string path_;
+    int listener_ = -1;
+    std::unique_ptr<QSocketNotifier> acceptNotifier_;
+    std::map<int, std::unique_ptr<TConnection>> connections_;
     int lock_ = -1;  // held for the whole run
 };
 
@@ -61,7 +68,7 @@ class TApplicationWindowFinder : public WindowFinderHook {
     bool SetForegroundWindow(HWND window) override;
 
   private:
-    std::map<HWND, std::unique_ptr<QLocalSocket>> windows_;
+    std::map<HWND, int> windows_;  // connected sockets
     HWND nextWindow_ = 1;
 };
 

@@ -4,8 +4,10 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QPushButton>
 
 #include "toolkit/Application.h"
+#include "toolkit/DialogSupport.h"
 
 namespace vlz {
 
@@ -147,9 +149,13 @@ void TForm::closeEvent(QCloseEvent* event) {
 }
 
 void TForm::keyPressEvent(QKeyEvent* event) {
-    if (FModalLoop != nullptr && event->key() == Qt::Key_Escape &&
-        event->modifiers() == Qt::NoModifier) {
-        SetModalResult(mrCancel);
+    if (PressDefaultButton(event, focusWidget(), FDefaultButton)) {
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (FCancelButton != nullptr && FCancelButton->isEnabled()) {
+            FCancelButton->click();
+        }
         return;
     }
     QWidget::keyPressEvent(event);

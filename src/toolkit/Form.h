@@ -9,6 +9,7 @@
 #include <utility>
 
 class QEventLoop;
+class QPushButton;
 
 namespace vlz {
 
@@ -50,6 +51,11 @@ class TForm : public QWidget {
     // Setting a result other than mrNone closes a form that is shown modally.
     void SetModalResult(TModalResult result);
 
+    // The button that Enter presses when the focus is on no other button, and the one that Escape
+    // presses. A form without a cancel button ignores Escape.
+    void SetDefaultButton(QPushButton* button) { FDefaultButton = button; }
+    void SetCancelButton(QPushButton* button) { FCancelButton = button; }
+
     // The creation handler, run under the application's exception guard. Every form calls this
     // once right after its construction (CreateForm does so).
     void RunCreate();
@@ -73,6 +79,8 @@ class TForm : public QWidget {
     bool FPositionSet = false;
     TModalResult FModalResult = mrNone;
     QEventLoop* FModalLoop = nullptr;
+    QPushButton* FDefaultButton = nullptr;
+    QPushButton* FCancelButton = nullptr;
 };
 
 // Constructs a form and runs its creation handler.

@@ -32,12 +32,23 @@ void TGraphicControl::contextMenuEvent(QContextMenuEvent* event) {
     QWidget::contextMenuEvent(event);
 }
 
-TImage::TImage(QWidget* parent) : TGraphicControl(parent), FPicture(std::make_unique<TBitmap>()) {
+TImage::TImage(QWidget* parent) : TGraphicControl(parent), FPicture(std::make_shared<TBitmap>()) {
     FPicture->OnChange = [this](TObject&) { update(); };
 }
 
 TImage::~TImage() {
-    FPicture->OnChange = nullptr;
+    if (!FShared) {
+        FPicture->OnChange = nullptr;
+    }
+}
+
+void TImage::SetSharedPicture(std::shared_ptr<TBitmap> picture) {
+    if (!FShared) {
+        FPicture->OnChange = nullptr;
+    }
+    FShared = true;
+    FPicture = std::move(picture);
+    update();
 }
 
 void TImage::paintEvent(QPaintEvent* event) {

@@ -44,12 +44,17 @@ class TImage : public TGraphicControl {
 
     // The bitmap shown; changes to it are shown at once.
     TBitmap& Picture() { return *FPicture; }
+    // Shows a bitmap that other controls show too (one copy of a picture that many windows
+    // carry) in place of a bitmap of its own. Nobody draws on a shared bitmap: its changes are
+    // not watched.
+    void SetSharedPicture(std::shared_ptr<TBitmap> picture);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    std::unique_ptr<TBitmap> FPicture;
+    std::shared_ptr<TBitmap> FPicture;
+    bool FShared = false;
 };
 
 }  // namespace vlz

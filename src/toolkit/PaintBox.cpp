@@ -11,8 +11,20 @@ namespace vlz {
 
 TPaintBox::TPaintBox(QWidget* parent)
     : TGraphicControl(parent), FBacking(std::make_unique<TBitmap>()) {
+    // Nothing of its own to paint yet: whatever lies under the box is painted first.
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    // What is drawn on the canvas reaches the screen at once, as a copy to the screen does:
+    // an update would post an event (and wake the event loop) for every note drawn on a beat.
     FBacking->OnChange = [this](TObject&) {
-        if (!FPainting && isVisible()) {
+        if (FPainting) {
+            return;
+        }
+        if (!FDrawn) {
+            FDrawn = true;
+            // From now on the backing covers the whole box.
+            setAttribute(Qt::WA_OpaquePaintEvent, true);
+        }
+        if (isVisible()) {
             repaint();
         }
     };
@@ -22,18 +34,22 @@ TPaintBox::~TPaintBox() {
     FBacking->OnChange = nullptr;
 }
 
+void TPaintBox::SizeBacking() {
+    FPainting = true;
+    FBacking->SetSize(width(), height());
+    FPainting = false;
+}
+
 TCanvas& TPaintBox::Canvas() {
     if (FBacking->Width() != width() || FBacking->Height() != height()) {
-        FBacking->SetSize(width(), height());
+        SizeBacking();
     }
     return FBacking->Canvas();
 }
 
 void TPaintBox::resizeEvent(QResizeEvent* event) {
     TGraphicControl::resizeEvent(event);
-    FPainting = true;
-    FBacking->SetSize(width(), height());
-    FPainting = false;
+    SizeBacking();
 }
 
 void TPaintBox::paintEvent(QPaintEvent* event) {
@@ -41,6 +57,9 @@ void TPaintBox::paintEvent(QPaintEvent* event) {
         FPainting = true;
         Guarded(FOnPaint);
         FPainting = false;
+    }
+    if (!HasPicture()) {
+        return;
     }
     QPainter painter(this);
     PaintBitmap(painter, 0, 0, *FBacking, event->rect());

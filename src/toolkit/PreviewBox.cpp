@@ -1,7 +1,10 @@
 #include "toolkit/PreviewBox.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <cstring>
+
+#include "toolkit/BitmapView.h"
 
 namespace vlz {
 
@@ -29,9 +32,9 @@ QImage TPreviewBox::Picture() {
     return image;
 }
 
-void TPreviewBox::paintEvent(QPaintEvent*) {
+void TPreviewBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.drawImage(0, 0, Picture());
+    PaintBitmap(painter, 0, 0, FBuffer, event->rect());
 }
 
 }  // namespace vlz

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QImage>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPointer>
@@ -22,6 +23,7 @@ struct QtNotifyIconShell::Entry {
     QSystemTrayIcon* Icon = nullptr;
     QTimer* BalloonTimer = nullptr;  // runs while a balloon is up
     bool RawInput = false;           // the icon's widget delivers press and release itself
+    QPointer<QMenu> HostMenuSource;  // the menu the icon carries a copy of
 };
 
 namespace {
@@ -111,11 +113,21 @@ bool QtNotifyIconShell::Add(const NOTIFYICONDATA& data) {
     }
     auto entry = std::make_unique<Entry>();
     entry->Data = data;
-    entry->Icon = new QSystemTrayIcon(this);
-    entry->BalloonTimer = new QTimer(entry->Icon);
+    entry->Icon = MakeIcon(key);
+    entry->BalloonTimer = new QTimer(this);
     entry->BalloonTimer->setSingleShot(true);
+    connect(entry->BalloonTimer, &QTimer::timeout, this,
+            [this, key] { Deliver(key, NIN_BALLOONTIMEOUT); });
 
-    QSystemTrayIcon* icon = entry->Icon;
+    Entry& added = *entry;
+    FEntries.emplace(key, std::move(entry));
+    Apply(added, data, true);
+    UpdateHostMenu(key, added);
+    return true;
+}
+
+QSystemTrayIcon* QtNotifyIconShell::MakeIcon(Key key) {
+    auto* icon = new QSystemTrayIcon(this);
     connect(icon, &QSystemTrayIcon::activated, this,
             [this, key](QSystemTrayIcon::ActivationReason reason) {
                 auto found = FEntries.find(key);
@@ -150,13 +162,52 @@ bool QtNotifyIconShell::Add(const NOTIFYICONDATA& data) {
             Deliver(key, NIN_BALLOONUSERCLICK);
         }
     });
-    connect(entry->BalloonTimer, &QTimer::timeout, this,
-            [this, key] { Deliver(key, NIN_BALLOONTIMEOUT); });
+    return icon;
+}
 
-    Entry& added = *entry;
-    FEntries.emplace(key, std::move(entry));
-    Apply(added, data, true);
-    return true;
+void QtNotifyIconShell::SetHostMenu(std::uint32_t uID, QMenu* menu) {
+    if (FHostMenus[uID] == menu) {
+        return;
+    }
+    FHostMenus[uID] = menu;
+    for (auto& [key, entry] : FEntries) {
+        if (key.second == uID) {
+            UpdateHostMenu(key, *entry);
+        }
+    }
+}
+
+void QtNotifyIconShell::UpdateHostMenu(Key key, Entry& entry) {
+    auto wanted = FHostMenus.find(key.second);
+    QMenu* source = wanted == FHostMenus.end() ? nullptr : wanted->second.data();
+    if (source == entry.HostMenuSource || (source && FTrayShowsMenus == false)) {
+        return;
+    }
+    QSystemTrayIcon* replacement = MakeIcon(key);
+    if (source) {
+        // A copy, so that the program's own menu stays an ordinary popup: Qt turns a menu it
+        // exports into a D-Bus menu for good. The copy goes with the icon that shows it.
+        auto* copy = new QMenu;
+        copy->addActions(source->actions());
+        connect(replacement, &QObject::destroyed, copy, [copy] { delete copy; });
+        replacement->setContextMenu(copy);
+        // Only a tray of the platform's own makes a native menu of it.
+        FTrayShowsMenus = copy->platformMenu() != nullptr;
+        if (!*FTrayShowsMenus) {
+            delete replacement;
+            return;
+        }
+    }
+    replacement->setIcon(entry.Icon->icon());
+    replacement->setToolTip(entry.Icon->toolTip());
+    // The old item leaves the tray before the new one comes, so no host shows both.
+    QSystemTrayIcon* old = entry.Icon;
+    const bool visible = old->isVisible();
+    old->hide();
+    old->deleteLater();  // its signal may be the one running now
+    entry.Icon = replacement;
+    entry.HostMenuSource = source;
+    replacement->setVisible(visible);
 }
 
 bool QtNotifyIconShell::Modify(const NOTIFYICONDATA& data) {
@@ -178,6 +229,7 @@ bool QtNotifyIconShell::Delete(const NOTIFYICONDATA& data) {
     // The icon may be the one whose signal is running right now.
     found->second->Icon->hide();
     found->second->Icon->deleteLater();
+    found->second->BalloonTimer->deleteLater();
     FEntries.erase(found);
     return true;
 }

@@ -23,15 +23,48 @@ xcb_atom_t InternAtom(xcb_connection_t* connection, const char* name) {
     return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
 
-}  // namespace
-
-void SetSkipTaskbar(QWidget& window) {
-    // The offscreen platform answers for X11 too, without a connection: only xcb has one.
+// The X connection, or nullptr off the xcb platform (the offscreen platform answers for X11 too,
+// without a connection).
+xcb_connection_t* XConnection() {
     if (qGuiApp == nullptr || QGuiApplication::platformName() != QLatin1String("xcb")) {
-        return;
+        return nullptr;
     }
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
+    return x11 != nullptr ? x11->connection() : nullptr;
+}
+
+}  // namespace
+
+void WriteExactTitle(QWidget& window) {
+    if (!window.isWindow() || !window.testAttribute(Qt::WA_WState_Created)) {
+        return;
+    }
+    const Qt::WindowType type = window.windowType();
+    if (type != Qt::Window && type != Qt::Dialog && type != Qt::Tool) {
+        return;
+    }
+    xcb_connection_t* connection = XConnection();
+    if (connection == nullptr) {
+        return;
+    }
+    // Asked once: every show of every note comes here, and each question is a round trip. The
+    // program has one connection for its whole run.
+    static const xcb_atom_t utf8 = InternAtom(connection, "UTF8_STRING");
+    static const xcb_atom_t netName = InternAtom(connection, "_NET_WM_NAME");
+    if (utf8 == XCB_ATOM_NONE || netName == XCB_ATOM_NONE) {
+        return;
+    }
+    const QByteArray title = window.windowTitle().toUtf8();
+    const auto id = static_cast<xcb_window_t>(window.winId());
+    for (const xcb_atom_t name : {netName, static_cast<xcb_atom_t>(XCB_ATOM_WM_NAME)}) {
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, name, utf8, 8,
+                            static_cast<std::uint32_t>(title.size()), title.constData());
+    }
+    xcb_flush(connection);
+}
+
+void SetSkipTaskbar(QWidget& window) {
+    xcb_connection_t* connection = XConnection();
     if (connection == nullptr) {
         return;
     }

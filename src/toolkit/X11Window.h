@@ -10,4 +10,11 @@ namespace vlz {
 // nothing off X11.
 void SetSkipTaskbar(QWidget& window);
 
+// Gives a top-level window exactly its own title: Qt puts the application's name in place of an
+// empty title, and writes WM_NAME in the locale's encoding, which may lack the characters.
+// _NET_WM_NAME and WM_NAME are written as UTF-8. Call after a window's show event and after each
+// change of its title; it does nothing for windows that are not created yet, for popups and off
+// X11.
+void WriteExactTitle(QWidget& window);
+
 }  // namespace vlz

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <set>
+#include <vector>
 
 #include "about/LinkLabel.h"
 #include "about/RecordingShell.h"
@@ -99,6 +100,27 @@ TEST_F(AboutBox, OpenButtonDoesWhatAClickOnTheLinkDoes) {
     form_.ShowModal();
     EXPECT_FALSE(form_.isVisible()) << "Enter presses OK, which closes the box";
     EXPECT_EQ(shell.Opened.size(), 2u);
+}
+
+TEST_F(AboutBox, EscapeLeavesTheBoxOpenAndEnterPressesOk) {
+    catalogue_.Characters = {{"ひとり", 8, 8, 1, 1000, clBlack}};
+    bool openAfterEscape = false;
+    QTimer::singleShot(0, [&] {
+        // No button of the box is its cancel button, wherever the focus is.
+        const std::vector<QWidget*> focuses{form_.Button1, form_.Button2, form_.LinkLabel1};
+        for (QWidget* focus : focuses) {
+            focus->setFocus();
+            QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(focus, &escape);
+        }
+        openAfterEscape = form_.isVisible();
+        form_.Button1->setFocus();
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Enter, Qt::KeypadModifier);
+        QApplication::sendEvent(form_.Button1, &enter);
+    });
+    EXPECT_EQ(form_.ShowModal(), mrOk);
+    EXPECT_TRUE(openAfterEscape);
+    EXPECT_FALSE(form_.isVisible());
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/FileReplace.h"
+#include "support/PrivateMounts.h"
 #include "support/TemporaryFolder.h"
 
 namespace vlz {
@@ -152,18 +153,17 @@ TEST_F(NoteFileTest, AFailedSaveRaisesTheErrorAndKeepsTheOldFile) {
     EXPECT_THROW(WriteNotes(Base(), {SampleNote(5), unsavable}), ECp932Error);
     EXPECT_EQ(Contents("VLZozed.ini"), before);
 
-    if (::geteuid() != 0) {
-        std::filesystem::permissions(folder_.Path(), std::filesystem::perms::owner_read |
-                                                         std::filesystem::perms::owner_exec);
+    // A folder that refuses every change, for root too.
+    testing::RunWithPrivateMounts([&](testing::PrivateMounts& mounts) {
+        mounts.MakeReadOnly(folder_.Path());
         try {
             WriteNotes(Base(), {SampleNote(7)});
             ADD_FAILURE() << "the save should have failed";
         } catch (const EIniFileException& error) {
             EXPECT_EQ(std::string(error.what()), NoteFile() + " に書き込めません");
         }
-        std::filesystem::permissions(folder_.Path(), std::filesystem::perms::owner_all);
-        EXPECT_EQ(Contents("VLZozed.ini"), before);
-    }
+    });
+    EXPECT_EQ(Contents("VLZozed.ini"), before);
 }
 
 TEST_F(NoteFileTest, KeepsWhatStandsBeforeTheFirstSection) {

@@ -1,6 +1,7 @@
-// A stand-in for the program's start: the same single-instance check and listening, then a file
-// written beside the executable (as the program's note file would be). It reports on standard
-// output ("refused", "running", "activated") and ends when its standard input closes.
+// A stand-in for the program's start: the same single-instance rule, then a file written beside
+// the executable (as the program's note file would be). It reports on standard output ("running",
+// "activated", or "refused" followed by "asked forward N times") and ends when its standard input
+// closes.
 
 #include <unistd.h>
 
@@ -8,6 +9,8 @@
 #include <QSocketNotifier>
 #include <cstdio>
 #include <fstream>
+#include <string>
+#include <string_view>
 
 #include "app/core/SingleInstance.h"
 #include "platform/ExecutablePath.h"
@@ -21,25 +24,39 @@ void Report(const char* line) {
     std::fflush(stdout);
 }
 
+// The real finder, counting the requests to come forward that reach a running instance.
+class CountingFinder : public vlz::WindowFinderHook {
+  public:
+    vlz::HWND FindWindow(std::string_view className, std::string_view windowName) override {
+        return finder_.FindWindow(className, windowName);
+    }
+    bool SetForegroundWindow(vlz::HWND window) override {
+        const bool delivered = finder_.SetForegroundWindow(window);
+        Delivered += delivered ? 1 : 0;
+        return delivered;
+    }
+
+    int Delivered = 0;
+
+  private:
+    vlz::TApplicationWindowFinder finder_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    vlz::TApplicationWindowFinder finder;
+    CountingFinder finder;
     vlz::InstallWindowFinderHook(&finder);
 
     vlz::ATOM marker = 0;
-    if (vlz::CheckPrevInstance(marker)) {
-        Report("refused");
-        return 0;
-    }
     vlz::TApplicationWindowServer server;
-    if (!server.Listen(vlz::ApplicationClassName, vlz::ApplicationTitle)) {
-        // Another start of the same moment took the window's name first: this one is the second.
-        if (vlz::HWND running = vlz::FindWindow(vlz::ApplicationClassName, vlz::ApplicationTitle)) {
-            vlz::SetForegroundApplicationWindow(running);
-        }
+    if (vlz::RefusePrevInstance(marker, [&] {
+            return server.Listen(vlz::ApplicationClassName, vlz::ApplicationTitle);
+        })) {
         Report("refused");
+        Report(("asked forward " + std::to_string(finder.Delivered) + " times").c_str());
+        vlz::InstallWindowFinderHook(nullptr);
         return 0;
     }
     QObject::connect(&server, &vlz::TApplicationWindowServer::ActivationRequested,

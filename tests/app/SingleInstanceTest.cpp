@@ -238,13 +238,14 @@ class SingleInstanceTest : public ::testing::Test {
     testing::TemporaryFolder programs_;
 };
 
-TEST_F(SingleInstanceTest, ASecondStartBringsTheFirstForwardAndTouchesNothing) {
+TEST_F(SingleInstanceTest, ASecondStartBringsTheFirstForwardOnceAndTouchesNothing) {
     Probe first(Install("a", "VLZozed"));
     ASSERT_EQ(first.ReadLine(), "running");
     auto before = Snapshot(programs_.Path() / "a");
 
     Probe second(Install("a", "VLZozed"));
     EXPECT_EQ(second.ReadLine(), "refused");
+    EXPECT_EQ(second.ReadLine(), "asked forward 1 times");
     EXPECT_EQ(second.Wait(), 0);
     EXPECT_EQ(first.ReadLine(), "activated");
     EXPECT_EQ(Snapshot(programs_.Path() / "a"), before);
@@ -258,6 +259,56 @@ TEST_F(SingleInstanceTest, ASecondStartBringsTheFirstForwardAndTouchesNothing) {
     first.CloseInput();
     EXPECT_EQ(first.Wait(), 0);
     EXPECT_EQ(GlobalFindAtom("VLZozed"), 0);
+}
+
+// A connection to the running instance's socket, as a later start makes it.
+int ConnectTo(const fs::path& socket) {
+    const int descriptor = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
+    if (::connect(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(descriptor);
+        return -1;
+    }
+    return descriptor;
+}
+
+// Whether the other end closes (or resets) the connection within a few seconds.
+bool ClosedByPeer(int descriptor) {
+    pollfd event{descriptor, POLLIN, 0};
+    char byte;
+    return ::poll(&event, 1, 5000) == 1 && ::read(descriptor, &byte, 1) <= 0;
+}
+
+TEST_F(SingleInstanceTest, RequestsArriveInPiecesAndOverlongOnesAreCutOff) {
+    Probe running(Install("a", "VLZozed"));
+    ASSERT_EQ(running.ReadLine(), "running");
+    const std::vector<fs::path> sockets = SocketsIn(GlobalAtomFolder());
+    ASSERT_EQ(sockets.size(), 1u);
+
+    const int split = ConnectTo(sockets.front());
+    ASSERT_GE(split, 0);
+    ASSERT_EQ(::write(split, "acti", 4), 4);
+    ::usleep(50'000);
+    ASSERT_EQ(::write(split, "vate\nnoise\nactivate\n", 21), 21);
+    EXPECT_EQ(running.ReadLine(), "activated");
+    EXPECT_EQ(running.ReadLine(), "activated") << "each request counts once";
+    ::close(split);
+
+    const int flood = ConnectTo(sockets.front());
+    ASSERT_GE(flood, 0);
+    const std::string endless(4096, 'x');
+    ASSERT_GT(::write(flood, endless.data(), endless.size()), 0);
+    EXPECT_TRUE(ClosedByPeer(flood));
+    ::close(flood);
+
+    // The instance still answers the next start.
+    Probe second(Install("a", "VLZozed"));
+    EXPECT_EQ(second.ReadLine(), "refused");
+    EXPECT_EQ(running.ReadLine(), "activated");
+    running.CloseInput();
+    EXPECT_EQ(running.Wait(), 0);
 }
 
 TEST_F(SingleInstanceTest, TakesOverAnAtomLeftByAnInstanceThatDied) {
@@ -293,7 +344,11 @@ TEST_F(SingleInstanceTest, OfTwoSimultaneousStartsOnlyOneRuns) {
     for (auto& probe : probes) {
         std::string line = probe->ReadLine();
         running += line == "running";
-        refused += line == "refused";
+        if (line == "refused") {
+            ++refused;
+            // Whichever way it lost, a refused start asks the running one forward exactly once.
+            EXPECT_EQ(probe->ReadLine(), "asked forward 1 times");
+        }
     }
     EXPECT_EQ(running, 1);
     EXPECT_EQ(refused, 3);

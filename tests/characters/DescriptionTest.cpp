@@ -110,17 +110,18 @@ TEST(CharacterDescription, MissingKeysAndUnusableValuesKeepTheDefaults) {
 namespace vlz {
 namespace {
 
-TEST(PackageDescription, MissingOrOutsideDescriptionShowsFileOpenErrorThenTheSettingError) {
-    auto withDescriptionSize = [](std::int32_t size) {
-        auto bytes = BuildPackage({{"desc.txt", {'N', 'a', 'm', 'e', '=', 'x'}}});
-        for (int i = 0; i < 4; ++i) {
-            bytes[15 + 260 + static_cast<std::size_t>(i)] =
-                static_cast<std::uint8_t>(static_cast<std::uint32_t>(size) >> (8 * i));
-        }
-        return bytes;
-    };
-    for (const auto& bytes :
-         {BuildPackage({{"image.bmp", {}}}), withDescriptionSize(-1), withDescriptionSize(7)}) {
+// A package holding only a description "Name=x", whose entry gives the size `size`.
+std::vector<std::uint8_t> WithDescriptionSize(std::int32_t size) {
+    auto bytes = BuildPackage({{"desc.txt", {'N', 'a', 'm', 'e', '=', 'x'}}});
+    for (int i = 0; i < 4; ++i) {
+        bytes[15 + 260 + static_cast<std::size_t>(i)] =
+            static_cast<std::uint8_t>(static_cast<std::uint32_t>(size) >> (8 * i));
+    }
+    return bytes;
+}
+
+TEST(PackageDescription, MissingDescriptionShowsFileOpenErrorThenTheSettingError) {
+    for (const auto& bytes : {BuildPackage({{"image.bmp", {}}}), WithDescriptionSize(-1)}) {
         testing::ScriptedMessageBoxes boxes;
         TMemoryStream stream(bytes);
         TReadPackageFile reader;
@@ -137,6 +138,23 @@ TEST(PackageDescription, MissingOrOutsideDescriptionShowsFileOpenErrorThenTheSet
         EXPECT_EQ(boxes.Boxes[1].Caption, "エラー");
         EXPECT_EQ(boxes.Boxes[1].Flags, MB_ICONERROR);
     }
+}
+
+TEST(PackageDescription, DescriptionPastTheEndOfThePackageIsAReadError) {
+    // One byte too many, and a size far beyond any file (nothing of that size may be allocated).
+    for (std::int32_t size : {7, 0x7FFFFFFF}) {
+        testing::ScriptedMessageBoxes boxes;
+        TMemoryStream stream(WithDescriptionSize(size));
+        TReadPackageFile reader;
+        reader.OpenStream(stream);
+        EXPECT_THROW(LoadPackageDescription(reader, "dir/Bird.vlf"), EReadError) << size;
+        EXPECT_TRUE(boxes.Boxes.empty());
+    }
+    testing::ScriptedMessageBoxes boxes;
+    TMemoryStream whole(WithDescriptionSize(6));
+    TReadPackageFile reader;
+    reader.OpenStream(whole);
+    EXPECT_EQ(LoadPackageDescription(reader, "dir/Bird.vlf").Name, "x");
 }
 
 TEST(PackageDescription, ReadsExactlyTheEntryAndConvertsTheName) {

@@ -89,6 +89,22 @@ TEST(PackageReader, UpperCasingLeavesDoubleByteCharactersAlone) {
     EXPECT_EQ(reader.IndexOf(upperTrail), -1);
 }
 
+TEST(PackageReader, NamesDifferingInTheCaseOfDoubleByteLettersAreTheSameName) {
+    // "ａβё" in CP932 and its capitals "ＡΒЁ"; the small Roman numeral one under its two codes.
+    const std::string lower = "\x82\x81\x83\xC0\x84\x76";
+    const std::string upper = "\x82\x60\x83\xA0\x84\x46";
+    TMemoryStream stream(BuildPackage({{upper, Bytes("first")},
+                                       {"\xEE\xEF", Bytes("ibm")},
+                                       {lower, Bytes("second")},
+                                       {"\xFA\x40", Bytes("nec")}}));
+    TReadPackageFile reader;
+    reader.OpenStream(stream);
+    EXPECT_EQ(reader.IndexOf(upper), 2);
+    EXPECT_EQ(reader.IndexOf(lower), 2);
+    EXPECT_EQ(reader.IndexOf("\x82\x81\x83\xA0\x84\x76"), 2);
+    EXPECT_EQ(reader.IndexOf("\x87\x54"), 3) << "the capital Roman numeral one";
+}
+
 TEST(PackageReader, BadIndexGivesTheSentinelEntry) {
     TMemoryStream stream(TwoEntryPackage());
     TReadPackageFile reader;

@@ -6,6 +6,7 @@
 #include "characters/Description.h"
 #include "characters/PackageFile2.h"
 #include "doubles/ScriptedMessageBoxes.h"
+#include "platform/Exception.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // Boxes are answered with their default button, as a user who just closes them would.
@@ -24,7 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
-    vlz::TCharacterDescription description = vlz::LoadPackageDescription(reader, "fuzz.vlf");
+    vlz::TCharacterDescription description;
+    try {
+        description = vlz::LoadPackageDescription(reader, "fuzz.vlf");
+    } catch (const vlz::EReadError&) {
+        return 0;  // a description that reaches past the end of the package
+    }
     if (description.PatternWidth < 1 || description.PatternHeight < 1 ||
         description.PatternCount < 1 || description.AnimationInterval < 0) {
         __builtin_trap();

@@ -316,6 +316,21 @@ TEST(PxDIB, SetPaletteCopiesAPaletteThatTheLibraryAlreadyHolds) {
     }
     EXPECT_EQ(GetPaletteEntries(HalftonePalette(), 0, 0, nullptr), 215);
     EXPECT_EQ(GetPaletteEntries(MonochromePalette(), 0, 0, nullptr), 2);
+
+    // Between the library's images and the framework's bitmaps, both ways.
+    {
+        TBitmap bitmap(1, 1, TPixelFormat::pf8bit), fixed(1, 1, TPixelFormat::pf8bit);
+        bitmap.SetPalette(first.GetPalette());
+        fixed.SetPalette(HalftonePalette());
+        TPxDIB fromBitmap;
+        fromBitmap.SetPalette(bitmap.Palette());
+        EXPECT_NE(bitmap.Palette(), first.GetPalette());
+        EXPECT_NE(fixed.Palette(), HalftonePalette());
+        EXPECT_NE(fromBitmap.GetPalette(), bitmap.Palette());
+        EXPECT_EQ(GetPaletteEntries(fromBitmap.GetPalette(), 0, 0, nullptr), 2);
+    }
+    EXPECT_EQ(GetPaletteEntries(first.GetPalette(), 0, 0, nullptr), 2);
+    EXPECT_EQ(GetPaletteEntries(HalftonePalette(), 0, 0, nullptr), 215);
 }
 
 TEST(PxDIB, DrawStretchesWithTheCanvasCopyMode) {

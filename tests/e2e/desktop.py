@@ -521,21 +521,11 @@ class VirtualDesktop:
         """Sends key presses, in xdotool's names ("Escape", "ctrl+s")."""
         self.xdotool("key", *keys)
 
-    def drag_window(self, window, grip, offset, steps=10, timeout=10, attempts=3):
+    def drag_window(self, window, grip, offset, steps=10, timeout=10):
         """Drags a window by the point `grip` (root coordinates) with the left button, by `offset`,
         in steps. The first step starts the drag: a program that hands it to the window manager's
         move loop does so at the pointer's place then, and the window follows the pointer from
-        there on; each further step waits until it has. Returns the window at its new place.
-
-        Qt cancels the window manager's move when a motion reaches the program before the window
-        manager has taken the pointer, which a quick pointer on a busy machine can bring about;
-        the window then stays where it was, and the drag is made again, as a user would."""
-        for attempt in range(attempts):
-            if self._drag_once(window, grip, offset, steps, timeout):
-                return self.window(window.id)
-        raise DesktopError(f"{window} did not follow the pointer in {attempts} drags")
-
-    def _drag_once(self, window, grip, offset, steps, timeout):
+        there on; each further step waits until it has. Returns the window at its new place."""
         start_x, start_y = grip
         dx, dy = offset
         pointers = [(start_x + dx * step // steps, start_y + dy * step // steps)
@@ -544,19 +534,16 @@ class VirtualDesktop:
         try:
             self.move_mouse(*pointers[0])
             anchor = self.window(window.id)
-            for index, pointer in enumerate(pointers[1:]):
+            for pointer in pointers[1:]:
                 self.move_mouse(*pointer)
                 expected = (anchor.x + pointer[0] - pointers[0][0],
                             anchor.y + pointer[1] - pointers[0][1])
-                # The first step of the move shows whether the window manager has the drag.
-                if not self._wait_until_at(window, expected, timeout if index else 2):
-                    if index:
-                        raise DesktopError(f"{self.window(window.id)} stopped following the "
-                                           f"pointer short of {expected}")
-                    return False
+                if not self._wait_until_at(window, expected, timeout):
+                    raise DesktopError(f"{self.window(window.id)} did not follow the pointer "
+                                       f"to {expected}")
         finally:
             self.release(button=1)
-        return True
+        return self.window(window.id)
 
     def _wait_until_at(self, window, expected, timeout):
         deadline = time.monotonic() + timeout

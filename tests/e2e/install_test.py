@@ -17,22 +17,22 @@ import struct
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop import VirtualDesktop  # noqa: E402
-from program import read_ini, write_ini  # noqa: E402
+import program  # noqa: E402
+from desktop import read_lines  # noqa: E402
+from program import ProgramTestCase, read_ini, write_ini  # noqa: E402
 
 BUILD_DIR = None
 CPACK = None
 VERSION = None
-TITLE = "Velloric付箋"
-NOTE_SIZE = (320, 110)
 APP_ID = "org.example.vlzozed"
 CHARACTERS = ["Fuwari", "Kerro", "Mikan", "Pip", "Tobble"]
 ICON_SIZES = [16, 22, 24, 32, 48, 64, 128, 256]
-MENU_SETTLE = 0.6
+# The settings dialog: "ログイン時に起動する(&L)" at 12, 117 below the buttons, OK at 64, 88.
+LOGIN_BOX = (12 + 8, 117 + 8)
+OK_BUTTON = (64 + 38, 88 + 10)
 
 
 def run(args, **kwargs):
@@ -50,6 +50,43 @@ def png_size(path):
     if header[:8] != b"\x89PNG\r\n\x1a\n" or header[12:16] != b"IHDR":
         raise AssertionError(f"{path} is not a PNG file")
     return struct.unpack(">II", header[16:24])
+
+
+class Package:
+    """The Debian package made from the build, and the tree it unpacks to."""
+
+    def __init__(self):
+        self.work = tempfile.mkdtemp(prefix="vlzozed-install-")
+        try:
+            output = os.path.join(self.work, "cpack")
+            result = subprocess.run([CPACK, "-G", "DEB", "-B", output], cwd=BUILD_DIR,
+                                    capture_output=True, text=True)
+            if result.returncode != 0:
+                raise AssertionError("cpack failed:\n" + result.stdout + result.stderr)
+            architecture = run(["dpkg", "--print-architecture"]).stdout.strip()
+            self.deb = os.path.join(output, f"vlzozed_{VERSION}_{architecture}.deb")
+            self.root = os.path.join(self.work, "root")
+            run(["dpkg-deb", "-x", self.deb, self.root])
+        except BaseException:
+            self.remove()
+            raise
+        self.prefix = os.path.join(self.root, "usr")
+
+    def remove(self):
+        shutil.rmtree(self.work, ignore_errors=True)
+
+
+PACKAGE = None
+
+
+def setUpModule():
+    global PACKAGE
+    PACKAGE = Package()
+
+
+def tearDownModule():
+    if PACKAGE is not None:
+        PACKAGE.remove()
 
 
 class Home:
@@ -79,104 +116,12 @@ class Home:
         return os.path.join(self.config, "autostart", APP_ID + ".desktop")
 
 
-class InstalledProgramTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.work = tempfile.mkdtemp(prefix="vlzozed-install-")
-        output = os.path.join(cls.work, "cpack")
-        result = subprocess.run([CPACK, "-G", "DEB", "-B", output], cwd=BUILD_DIR,
-                                capture_output=True, text=True)
-        if result.returncode != 0:
-            shutil.rmtree(cls.work, ignore_errors=True)
-            raise AssertionError("cpack failed:\n" + result.stdout + result.stderr)
-        architecture = run(["dpkg", "--print-architecture"]).stdout.strip()
-        version = VERSION
-        cls.deb = os.path.join(output, f"vlzozed_{version}_{architecture}.deb")
-        cls.root = os.path.join(cls.work, "root")
-        run(["dpkg-deb", "-x", cls.deb, cls.root])
-        cls.prefix = os.path.join(cls.root, "usr")
-        cls.desktop = VirtualDesktop(log_dir=os.environ.get("VLZ_E2E_LOGS"))
-        cls.desktop.start()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.stop()
-        shutil.rmtree(cls.work, ignore_errors=True)
+class PackageTest(unittest.TestCase):
+    """What the package holds; nothing of it runs here."""
 
     def setUp(self):
-        self.scratch = tempfile.mkdtemp(prefix="vlzozed-user-", dir=self.work)
-        self.program = None
-
-    def tearDown(self):
-        if self.program is not None and self.program.poll() is None:
-            self.desktop.stop_process(self.program)
-        shutil.rmtree(self.scratch, ignore_errors=True)
-
-    # ---- helpers ----
-
-    def start(self, executable, home, expected_notes=1):
-        self.program = self.desktop.run([executable], name="VLZozed", env=home.environment)
-        if expected_notes:
-            self.wait_for_notes(expected_notes)
-            self.desktop.wait_for_tray_icon(class_name="VLZozed", timeout=20)
-            time.sleep(1.0)  # the tray host docks the icon a moment after it appears
-
-    def notes(self):
-        windows = []
-        for window_id in self.desktop.search_windows(name=TITLE):
-            window = self.desktop.window(window_id)
-            if (window.width, window.height) == NOTE_SIZE:
-                windows.append(window)
-        return windows
-
-    def wait_for_notes(self, count, timeout=20):
-        self.desktop.wait_until(lambda: len(self.notes()) == count, timeout,
-                                f"expected {count} notes, saw {self.notes()}")
-
-    def tray_menu(self, key):
-        """Mode 0: the left button opens the tray menu; the key picks an item."""
-        time.sleep(0.7)  # out of the double-click time of the click before
-        icon = self.desktop.wait_for_tray_icon(class_name="VLZozed", timeout=20)
-        self.desktop.click_window(icon, button=1)
-        time.sleep(MENU_SETTLE)
-        self.desktop.key(key)
-
-    def exit_program(self):
-        self.tray_menu("x")
-        deadline = time.time() + 20
-        while self.program.poll() is None and time.time() < deadline:
-            time.sleep(0.05)
-        self.assertEqual(self.program.poll(), 0, self.desktop.log_of(self.program))
-
-    def settings_dialog(self, toggle_login):
-        """Opens the settings dialog, clicks the login box when asked, and confirms with OK."""
-        self.tray_menu("c")
-        dialog = self.desktop.wait_for_window(name="設定", timeout=10)
-        time.sleep(MENU_SETTLE)  # the window manager may still move it to the middle
-        dialog = self.desktop.window(dialog.id)
-        if toggle_login:
-            # "ログイン時に起動する(&L)" at 12, 117, below the buttons.
-            self.desktop.click(dialog.x + 12 + 8, dialog.y + 117 + 8)
-            time.sleep(0.2)
-        self.desktop.click(dialog.x + 64 + 38, dialog.y + 88 + 10)  # OK
-        self.desktop.wait_until(lambda: not self.desktop.search_windows(name="設定"), 10,
-                                "the settings dialog stayed open")
-        time.sleep(MENU_SETTLE)
-
-    def make_character(self, folder, name):
-        """A package of the user's own: Tobble's picture under another name, made with the
-        installed vlfpack."""
-        vlfpack = os.path.join(self.prefix, "bin", "vlfpack")
-        shipped = os.path.join(self.prefix, "share", "vlzozed", "characters", "Tobble.vlf")
-        stage = os.path.join(self.scratch, "stage")
-        os.makedirs(stage, exist_ok=True)
-        run([vlfpack, "extract", shipped, "image.bmp", os.path.join(stage, "image.bmp")])
-        with open(os.path.join(stage, "desc.txt"), "wb") as desc:
-            desc.write((f"Name={name}\r\nPatternWidth=32\r\nPatternHeight=32\r\n"
-                        "PatternCount=1\r\nAnimationInterval=250\r\n").encode("cp932"))
-        os.makedirs(folder, exist_ok=True)
-        run([vlfpack, "create", os.path.join(folder, name + ".vlf"),
-             os.path.join(stage, "desc.txt"), os.path.join(stage, "image.bmp")])
+        self.deb = PACKAGE.deb
+        self.prefix = PACKAGE.prefix
 
     # ---- the package ----
 
@@ -245,7 +190,48 @@ class InstalledProgramTest(unittest.TestCase):
             self.assertTrue(lines[0].endswith("coding: UTF-8 -*-"), lines[0])
             self.assertTrue(lines[1].startswith(f".TH {page.upper()} 1 "), lines[1])
 
-    # ---- the program, installed and portable ----
+
+class InstalledProgramTest(ProgramTestCase):
+    """The program run from the unpacked tree and from a portable folder, each with a home and
+    XDG folders of its own."""
+
+    def setUp(self):
+        super().setUp()
+        self.prefix = PACKAGE.prefix
+        self.scratch = tempfile.mkdtemp(prefix="vlzozed-user-", dir=PACKAGE.work)
+        self.addCleanup(shutil.rmtree, self.scratch, ignore_errors=True)
+
+    def installed(self, name="VLZozed"):
+        return os.path.join(self.prefix, "bin", name)
+
+    def run_once(self, home, executable=None):
+        """Starts the program for this home, waits for its first note and exits it."""
+        self.start(executable=executable, env=home.environment)
+        self.assertEqual(self.exit_program(), 0)
+
+    def settings_dialog(self, toggle_login):
+        """Opens the settings dialog, clicks the login box when asked, and confirms with OK."""
+        self.menu_command("c")  # "環境設定(&C)..."
+        dialog = self.wait_for_dialog("設定")
+        if toggle_login:
+            self.desktop.click(dialog.x + LOGIN_BOX[0], dialog.y + LOGIN_BOX[1])
+        self.desktop.click(dialog.x + OK_BUTTON[0], dialog.y + OK_BUTTON[1])
+        self.wait_until_gone("設定")
+
+    def make_character(self, folder, name):
+        """A package of the user's own: Tobble's picture under another name, made with the
+        installed vlfpack."""
+        vlfpack = self.installed("vlfpack")
+        shipped = os.path.join(self.prefix, "share", "vlzozed", "characters", "Tobble.vlf")
+        stage = os.path.join(self.scratch, "stage")
+        os.makedirs(stage, exist_ok=True)
+        run([vlfpack, "extract", shipped, "image.bmp", os.path.join(stage, "image.bmp")])
+        with open(os.path.join(stage, "desc.txt"), "wb") as desc:
+            desc.write((f"Name={name}\r\nPatternWidth=32\r\nPatternHeight=32\r\n"
+                        "PatternCount=1\r\nAnimationInterval=250\r\n").encode("cp932"))
+        os.makedirs(folder, exist_ok=True)
+        run([vlfpack, "create", os.path.join(folder, name + ".vlf"),
+             os.path.join(stage, "desc.txt"), os.path.join(stage, "image.bmp")])
 
     def test_the_installed_program_keeps_its_files_in_the_users_folders(self):
         home = Home(self.scratch)
@@ -255,8 +241,7 @@ class InstalledProgramTest(unittest.TestCase):
         write_ini(home.settings("VLZozed_pref.ini"),
                   [("DefaultZozedProperty", {"Character": "Mine"})])
         before = sorted(os.listdir(os.path.join(self.prefix, "bin")))
-        self.start(os.path.join(self.prefix, "bin", "VLZozed"), home)
-        self.exit_program()
+        self.run_once(home, self.installed())
 
         sections = read_ini(home.settings("VLZozed.ini"))
         self.assertEqual([name for name, _ in sections], ["0"])
@@ -270,8 +255,7 @@ class InstalledProgramTest(unittest.TestCase):
 
         # A second run rotates the backups beside the note file.
         first = read_bytes(home.settings("VLZozed.ini"))
-        self.start(os.path.join(self.prefix, "bin", "VLZozed"), home)
-        self.exit_program()
+        self.run_once(home, self.installed())
         self.assertEqual(read_bytes(home.settings("VLZozed.bak")), first)
 
     def test_an_installation_anywhere_makes_its_folder_private_under_the_defaults(self):
@@ -279,8 +263,7 @@ class InstalledProgramTest(unittest.TestCase):
         home = Home(self.scratch, explicit=False)
         local = os.path.join(home.path, ".local")
         shutil.copytree(self.prefix, local, symlinks=True)
-        self.start(os.path.join(local, "bin", "VLZozed"), home)
-        self.exit_program()
+        self.run_once(home, os.path.join(local, "bin", "VLZozed"))
         folder = os.path.join(home.path, ".config", "vlzozed")
         self.assertEqual(stat.S_IMODE(os.stat(folder).st_mode), 0o700)
         self.assertEqual(sorted(os.listdir(folder)), ["VLZozed.ini", "VLZozed_pref.ini"])
@@ -288,32 +271,32 @@ class InstalledProgramTest(unittest.TestCase):
                          ["VLZozed", "pxdib", "vlfpack"])
 
     def test_the_portable_program_keeps_everything_beside_itself(self):
+        # The test's program folder is a copy of the build's app folder: the program and the
+        # packages, nothing else.
         home = Home(self.scratch)
-        folder = os.path.join(self.scratch, "portable")
-        os.makedirs(folder)
-        app = os.path.join(BUILD_DIR, "app")
-        for name in os.listdir(app):
-            if name == "VLZozed" or name.endswith(".vlf"):
-                shutil.copy2(os.path.join(app, name), folder)
-        self.start(os.path.join(folder, "VLZozed"), home)
-        self.exit_program()
-        self.assertIn("VLZozed.ini", os.listdir(folder))
-        self.assertIn("VLZozed_pref.ini", os.listdir(folder))
+        self.run_once(home)
+        self.assertIn("VLZozed.ini", os.listdir(self.folder.path))
+        self.assertIn("VLZozed_pref.ini", os.listdir(self.folder.path))
         for unused in (home.config, home.data, home.state):
             self.assertFalse(os.path.exists(unused), unused + " was made")
 
     def test_the_login_box_writes_and_removes_the_autostart_entry(self):
         home = Home(self.scratch)
-        executable = os.path.join(self.prefix, "bin", "VLZozed")
+        executable = self.installed()
         # An entry the user switched off counts as off: the box starts unchecked.
         os.makedirs(os.path.dirname(home.autostart_entry))
         with open(home.autostart_entry, "w", encoding="utf-8") as entry:
             entry.write(f"[Desktop Entry]\nType=Application\nName=x\nExec={executable}\n"
                         "Hidden=true\n")
-        self.start(executable, home)
+        self.start(executable=executable, env=home.environment)
         self.settings_dialog(toggle_login=True)
-        with open(home.autostart_entry, encoding="utf-8") as entry:
-            lines = entry.read().splitlines()
+
+        def written_entry():
+            lines = read_lines(home.autostart_entry)
+            return lines if lines and "Hidden=true" not in lines else None
+
+        lines = self.desktop.wait_until(written_entry,
+                                        message="the login box wrote no autostart entry")
         self.assertIn(f'Exec="{executable}"', lines)
         self.assertNotIn("Hidden=true", lines)
         result = subprocess.run(["desktop-file-validate", home.autostart_entry],
@@ -322,8 +305,9 @@ class InstalledProgramTest(unittest.TestCase):
 
         # The box now opens checked; one click unchecks it, and OK removes the entry.
         self.settings_dialog(toggle_login=True)
-        self.assertFalse(os.path.exists(home.autostart_entry))
-        self.exit_program()
+        self.desktop.wait_until(lambda: not os.path.exists(home.autostart_entry),
+                                message="the autostart entry stayed")
+        self.assertEqual(self.exit_program(), 0)
         preferences = read_bytes(home.settings("VLZozed_pref.ini"))
         self.assertNotIn(b"autostart", preferences.lower())
         self.assertNotIn(b"login", preferences.lower())
@@ -335,6 +319,7 @@ if __name__ == "__main__":
     BUILD_DIR = os.path.abspath(sys.argv.pop(1))
     CPACK = sys.argv.pop(1)
     VERSION = sys.argv.pop(1)
+    program.PROGRAM_DIR = os.path.join(BUILD_DIR, "app")
     # A sanitizer build: the desktop's own libraries (D-Bus) keep a few blocks until exit.
     os.environ.setdefault("ASAN_OPTIONS", "detect_leaks=0")
     unittest.main(verbosity=2)

@@ -94,25 +94,37 @@ class ProgramTestCase(DesktopTestCase):
 
     def setUp(self):
         super().setUp()
-        self.folder = ProgramFolder()
+        self._folder = None
         self.program = None
 
     def tearDown(self):
         if self.program is not None:
             self.desktop.stop_process(self.program)
-        self.folder.remove()
+        if self._folder is not None:
+            self._folder.remove()
+
+    @property
+    def folder(self):
+        """The test's program folder, made when the test first asks for it."""
+        if self._folder is None:
+            self._folder = ProgramFolder()
+        return self._folder
 
     def use_folder(self, folder):
         """Runs the test in another program folder (one without packages, say)."""
-        self.folder.remove()
-        self.folder = folder
+        if self._folder is not None:
+            self._folder.remove()
+        self._folder = folder
 
     # ---- the program ----
 
-    def start(self, expected_notes=1):
-        """Starts the program; with expected_notes, waits until that many notes are shown and
-        the tray icon is docked."""
-        self.program = self.run_program([self.folder.executable], name="VLZozed")
+    def start(self, expected_notes=1, executable=None, env=None, wrapper=()):
+        """Starts the program (the one in the test's folder unless another executable is given,
+        under the `wrapper` command when given, with `env` added to its environment); with
+        expected_notes, waits until that many notes are shown and the tray icon is docked."""
+        self.program = self.run_program([*wrapper, executable or self.folder.executable],
+                                        name="VLZozed",
+                                        env=env)
         if expected_notes:
             self.wait_for_notes(expected_notes)
             self.tray_icon()
@@ -129,6 +141,24 @@ class ProgramTestCase(DesktopTestCase):
                 self.fail(f"{process.args[0]} did not end")
             time.sleep(0.05)
         return process.returncode
+
+    def wait_until_saved(self, quiet=1.5, timeout=20):
+        """Returns once the note and preferences files exist and have kept their bytes for
+        `quiet` seconds: the program has saved its last change (it saves a second after one)."""
+        last = {}
+
+        def settled():
+            names = ("VLZozed.ini", "VLZozed_pref.ini")
+            if not all(os.path.exists(self.folder.file(name)) for name in names):
+                return False
+            now = time.monotonic()
+            current = [self.read_bytes(name) for name in names]
+            if last.get("files") != current:
+                last.update(files=current, since=now)
+                return False
+            return now - last["since"] >= quiet
+
+        self.desktop.wait_until(settled, timeout, "the program's files kept changing")
 
     # ---- notes ----
 

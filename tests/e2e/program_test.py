@@ -138,6 +138,7 @@ class ProgramEndToEndTest(ProgramTestCase):
 
     def test_second_start_ends_at_once_and_touches_nothing(self):
         self.start()
+        self.wait_until_saved()  # the first start's note
         before = self.folder.snapshot()
         second = self.run_program([self.folder.executable], name="second")
         self.assertEqual(self.wait_for_process(second), 0)

@@ -47,6 +47,38 @@ TEST(Bitmap, PixelFormatConvertsAndPaletteReplacesColoursKeepingIndices) {
     EXPECT_EQ(GetPaletteEntries(bitmap.Palette(), 0, 0, nullptr), 10);
 }
 
+// Each bitmap ends up with a palette of its own, so that every palette is freed exactly once
+// (ASan reports the double free otherwise).
+TEST(Bitmap, SetPaletteCopiesAPaletteThatAnotherBitmapOwns) {
+    PALETTEENTRY entries[2] = {{9, 9, 9, 0}, {200, 100, 50, 0}};
+    TBitmap first(1, 1, TPixelFormat::pf1bit), second(1, 1, TPixelFormat::pf1bit);
+    TBitmap stranger(1, 1, TPixelFormat::pf1bit);
+    first.SetPalette(CreatePalette(entries, 2));
+    HPALETTE shared = first.Palette();
+    second.SetPalette(shared);
+    stranger.Assign(&first);
+    stranger.SetPalette(first.Palette());
+    second.SetPalette(second.Palette());  // its own: kept as it is
+    for (TBitmap* bitmap : {&first, &second, &stranger}) {
+        PALETTEENTRY entry;
+        ASSERT_EQ(GetPaletteEntries(bitmap->Palette(), 1, 1, &entry), 1);
+        EXPECT_EQ(entry, entries[1]);
+        EXPECT_EQ(bitmap->Canvas().GetPixel(0, 0), RGB(200, 100, 50));  // white was index 1
+    }
+    EXPECT_EQ(first.Palette(), shared);
+    EXPECT_NE(second.Palette(), shared);
+    EXPECT_NE(stranger.Palette(), shared);
+
+    // A palette a bitmap made from its colour table, given on after that bitmap has gone.
+    HPALETTE survivor = nullptr;
+    {
+        TBitmap made(1, 1, TPixelFormat::pf4bit);
+        first.SetPalette(made.Palette());
+        survivor = first.Palette();
+    }
+    EXPECT_EQ(GetPaletteEntries(survivor, 0, 0, nullptr), 16);
+}
+
 TEST(Bitmap, CanvasDrawingSignalsAChangeOfTheBitmap) {
     TBitmap bitmap(4, 4);
     int changes = 0;

@@ -7,7 +7,9 @@
 #include <QAction>
 #include <QComboBox>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -15,8 +17,10 @@
 #include "characters/Sprite.h"
 #include "doubles/ScriptedMessageBoxes.h"
 #include "notes/ZozedProp.h"
+#include "support/EventLoop.h"
 #include "support/FakeDialogHost.h"
 #include "support/QtApplication.h"
+#include "support/WindowExposed.h"
 #include "toolkit/Image.h"
 #include "toolkit/Memo.h"
 #include "toolkit/Timer.h"
@@ -72,6 +76,8 @@ class FakeNoteHost : public TNoteHost {
     bool IsNote(const QWidget* window) const override {
         return std::find(Listed.begin(), Listed.end(), window) != Listed.end();
     }
+    void NoteChanged(TZozedForm* /*note*/) override { ++Changes; }
+    int Changes = 0;
 };
 
 // 0x00BBGGRR of a pixel of a 24-bit bitmap.
@@ -102,6 +108,28 @@ TEST_F(Zozed, StartsWithTheCreationLinesAndTheFirstCharactersInterval) {
     EXPECT_EQ(note_->Timer->Interval(), 70);
     EXPECT_EQ(note_->FrameCounter(), 0);
     EXPECT_EQ(note_->size(), QSize(320, 110));
+}
+
+TEST_F(Zozed, TellsItsHostOfEveryChangeThatIsSaved) {
+    note_->Show();
+    QCoreApplication::processEvents();
+    host_.Changes = 0;
+    note_->TimerTimer();
+    note_->Hide();
+    note_->Show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(host_.Changes, 0) << "animating, hiding and showing change nothing that is saved";
+
+    note_->Memo->InsertTyped(QStringLiteral("あ"));
+    EXPECT_EQ(host_.Changes, 1);
+    note_->Memo->Undo();
+    EXPECT_EQ(host_.Changes, 2);
+    note_->move(note_->pos() + QPoint(7, 3));
+    EXPECT_TRUE(testing::WaitFor([&] { return host_.Changes == 3; }));
+    note_->SetMemoFont(TFont{});
+    note_->SetMemoBGColor(Red);
+    note_->SetCharacter(1);
+    EXPECT_EQ(host_.Changes, 6);
 }
 
 TEST_F(Zozed, CharacterIndexIsKeptAsGivenAndTimedByWhatItStandsFor) {
@@ -198,6 +226,19 @@ TEST_F(Zozed, PropertiesOpenTheHostsDialogOnThisNote) {
     EXPECT_FALSE(dialog.isVisible());
 }
 
+TEST_F(Zozed, ShownNotesDrawOneFramePerIntervalOfTheirCharacterInStep) {
+    auto twin = CreateForm<TZozedForm>(host_);  // the same character: 70 ms
+    auto slow = CreateForm<TZozedForm>(host_);
+    slow->SetCharacter(1);  // 250 ms
+    note_->Show();
+    twin->Show();
+    slow->Show();
+    ASSERT_TRUE(testing::WaitFor([&] { return slow->FrameCounter() >= 4; }, 20'000));
+    EXPECT_EQ(note_->FrameCounter(), twin->FrameCounter()) << "one beat draws both";
+    const double expected = slow->FrameCounter() * 250.0 / 70.0;
+    EXPECT_NEAR(note_->FrameCounter(), expected, 3.0);
+}
+
 TEST_F(Zozed, HidingStopsTheAnimationAndShowingGoesOnFromTheSameFrame) {
     note_->show();  // Qt's own show runs the note's show handler too
     EXPECT_TRUE(note_->Timer->Active());
@@ -207,6 +248,174 @@ TEST_F(Zozed, HidingStopsTheAnimationAndShowingGoesOnFromTheSameFrame) {
     note_->Show();
     EXPECT_TRUE(note_->Timer->Active());
     EXPECT_EQ(note_->FrameCounter(), 1);
+}
+
+// Every pixel of the character box, as the window shows it, against the frame picture under it.
+int PixelsUnlikeTheFramePicture(TZozedForm& note) {
+    const QImage shown = note.grab().toImage();
+    const TBitmap& frame = note.FrameImage->Picture();
+    int unlike = 0;
+    for (int y = 12; y < 12 + 89; ++y) {
+        for (int x = 12; x < 12 + 68; ++x) {
+            const TColor expected = PixelAt(frame, x, y);
+            unlike += shown.pixel(x, y) !=
+                      qRgb(GetRValue(expected), GetGValue(expected), GetBValue(expected));
+        }
+    }
+    return unlike;
+}
+
+TEST_F(Zozed, CharacterBoxShowsTheFramePictureUntilTheFirstTick) {
+    // A character that is never timed (interval 0) never gets its first tick.
+    host_.Characters.push_back(BlockCharacter(20, 30, {Red}, 0));
+    note_->SetCharacter(2);
+    note_->Show();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(note_->Timer->Active());
+    EXPECT_EQ(PixelsUnlikeTheFramePicture(*note_), 0);
+
+    note_->TimerTimer();
+    const QImage shown = note_->grab().toImage();
+    EXPECT_EQ(shown.pixel(12 + 24, 12 + 29), qRgb(200, 0, 0));
+    EXPECT_EQ(PixelsUnlikeTheFramePicture(*note_), 20 * 30) << "only the character covers it";
+}
+
+// A note on a window system whose move loop either takes a drag or is not there at all.
+class MovableNote : public TZozedForm {
+  public:
+    using TZozedForm::TZozedForm;
+    bool MoveLoop = false;
+    int MoveLoopStarts = 0;
+
+  protected:
+    bool StartSystemMove() override {
+        ++MoveLoopStarts;
+        return MoveLoop;
+    }
+};
+
+// Counts the ends of presses a control sees.
+class ReleaseCounter : public QObject {
+  public:
+    int Releases = 0;
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        Releases += event->type() == QEvent::MouseButtonRelease ? 1 : 0;
+        return false;
+    }
+};
+
+// The pointer's events reach the note's window as the window system delivers them; positions
+// are on the screen.
+class DraggedZozed : public Zozed {
+  protected:
+    DraggedZozed() {
+        note_ = CreateForm<MovableNote>(host_);
+        host_.Listed = {note_.get()};
+        note_->SetStoredPosition(200, 150);
+        note_->show();
+        note_->FrameImage->installEventFilter(&frame_);
+        start_ = note_->pos();
+        grip_ = start_ + QPoint(85, 60);  // the frame picture, beside the character
+    }
+    ~DraggedZozed() override { note_->hide(); }
+
+    void Send(QEvent::Type type, QPoint global, Qt::MouseButton button, Qt::MouseButtons buttons) {
+        const QPointF local(global - note_->pos());
+        QMouseEvent event(type, local, QPointF(global), button, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(note_->windowHandle(), &event);
+    }
+    void Press(QPoint at) { Send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton); }
+    void MoveHeld(QPoint to) { Send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton); }
+    void Release(QPoint at) { Send(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton); }
+    MovableNote& Note() { return static_cast<MovableNote&>(*note_); }
+
+    ReleaseCounter frame_;
+    QPoint start_;
+    QPoint grip_;
+};
+
+TEST_F(DraggedZozed, APressThatHardlyMovesStaysAClick) {
+    Note().MoveLoop = true;
+    Press(grip_);
+    MoveHeld(grip_ + QPoint(3, 2));
+    Release(grip_ + QPoint(3, 2));
+    EXPECT_EQ(note_->pos(), start_);
+    EXPECT_EQ(Note().MoveLoopStarts, 0);
+    EXPECT_EQ(frame_.Releases, 1);
+}
+
+TEST_F(DraggedZozed, WithoutAMoveLoopTheNoteFollowsThePointerUntilTheRelease) {
+    Press(grip_);
+    MoveHeld(grip_ + QPoint(40, 30));
+    EXPECT_EQ(note_->pos(), start_ + QPoint(40, 30));
+    MoveHeld(grip_ + QPoint(100, 20));
+    EXPECT_EQ(note_->pos(), start_ + QPoint(100, 20));
+    Release(grip_ + QPoint(100, 20));
+    EXPECT_EQ(frame_.Releases, 1);
+    EXPECT_EQ(note_->SavedPosition(), start_ + QPoint(100, 20));
+    // Once the button is up the pointer goes its own way.
+    Send(QEvent::MouseMove, grip_ + QPoint(150, 0), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(note_->pos(), start_ + QPoint(100, 20));
+}
+
+TEST_F(DraggedZozed, AMoveTheWindowManagerGivesUpGoesOnUnderThePointerUntilTheRelease) {
+    Note().MoveLoop = true;
+    Press(grip_);
+    MoveHeld(grip_ + QPoint(30, 20));
+    EXPECT_EQ(Note().MoveLoopStarts, 1);
+    EXPECT_EQ(frame_.Releases, 1) << "the control sees its press end when the move is handed on";
+    EXPECT_EQ(note_->pos(), start_);
+    // The pointer's motions still reach the note with the button down: the window manager
+    // never took the pointer. The note keeps the grip it had when it handed the move on.
+    MoveHeld(grip_ + QPoint(80, 50));
+    EXPECT_EQ(note_->pos(), start_ + QPoint(50, 30));
+    Release(grip_ + QPoint(80, 50));
+    EXPECT_EQ(note_->pos(), start_ + QPoint(50, 30));
+    EXPECT_EQ(frame_.Releases, 1) << "no second end of the same press";
+    EXPECT_EQ(note_->SavedPosition(), start_ + QPoint(50, 30));
+    EXPECT_EQ(Note().MoveLoopStarts, 1);
+}
+
+TEST_F(DraggedZozed, AMoveTheWindowManagerFinishedLeavesTheNextPressAClick) {
+    Note().MoveLoop = true;
+    Press(grip_);
+    MoveHeld(grip_ + QPoint(30, 20));
+    // The window manager moves the note and takes the release.
+    const QPoint moved = start_ + QPoint(60, 40);
+    note_->move(moved);
+    const QPoint grip = moved + QPoint(85, 60);
+    Press(grip);
+    MoveHeld(grip + QPoint(2, 3));
+    Release(grip + QPoint(2, 3));
+    EXPECT_EQ(note_->pos(), moved);
+    EXPECT_EQ(frame_.Releases, 2);
+    EXPECT_EQ(Note().MoveLoopStarts, 1);
+}
+
+TEST_F(DraggedZozed, PlaceChosenByTheWindowManagerIsNeverSavedOnlyTheUsersMove) {
+    host_.Changes = 0;
+    // A window manager that places windows itself puts the note elsewhere as it comes up...
+    note_->move(32, 32);
+    ASSERT_TRUE(testing::WaitUntilExposed(*note_));
+    EXPECT_EQ(note_->SavedPosition(), QPoint(200, 150));
+    // ...and again when it is shown after hiding.
+    note_->Hide();
+    note_->Show();
+    note_->move(0, 0);
+    ASSERT_TRUE(testing::WaitUntilExposed(*note_));
+    EXPECT_EQ(note_->SavedPosition(), QPoint(200, 150));
+    EXPECT_EQ(host_.Changes, 0) << "nothing to save";
+
+    // Dragged by the user, the note's place is its own, also after hiding and showing.
+    const QPoint grip = note_->pos() + QPoint(85, 60);
+    Press(grip);
+    MoveHeld(grip + QPoint(40, 30));
+    Release(grip + QPoint(40, 30));
+    EXPECT_EQ(note_->SavedPosition(), QPoint(40, 30));
+    EXPECT_GT(host_.Changes, 0);
+    note_->Hide();
+    note_->Show();
+    EXPECT_EQ(note_->SavedPosition(), note_->pos());
 }
 
 }  // namespace

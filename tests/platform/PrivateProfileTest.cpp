@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/FileReplace.h"
+#include "support/PrivateMounts.h"
 #include "support/TemporaryFolder.h"
 
 namespace vlz {
@@ -58,24 +59,42 @@ TEST(PrivateProfile, KeepsThePermissionBitsOfTheFile) {
     EXPECT_EQ(status.st_mode & 07777, 0640u);
 }
 
-TEST(PrivateProfile, AFailedCommitRaisesTheWriteErrorAndKeepsTheOldFile) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root writes into read-only folders";
-    }
-    TemporaryFolder folder;
-    std::string path = folder / "a.ini";
-    Store(path, "[A]\r\nx=1\r\n");
+// A commit that the file system refuses raises the write error and leaves the old file and no
+// temporary file behind.
+void ExpectARefusedCommitKeepsTheOldFile(const TemporaryFolder& folder) {
+    const std::string path = folder / "a.ini";
     TPrivateProfile profile(path);
     profile.SetValue("A", "x", "2");
-    ::chmod(folder.Path().c_str(), 0500);
     try {
         profile.Commit();
-        FAIL() << "the commit should have failed";
+        ADD_FAILURE() << "the commit should have failed";
     } catch (const EIniFileException& error) {
         EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
     }
-    ::chmod(folder.Path().c_str(), 0700);
     EXPECT_EQ(Contents(path), "[A]\r\nx=1\r\n");
+    std::vector<std::string> names = folder.Names();
+    std::erase(names, "filler");
+    EXPECT_EQ(names, (std::vector<std::string>{"a.ini"}));
+}
+
+TEST(PrivateProfile, AFailedCommitRaisesTheWriteErrorAndKeepsTheOldFile) {
+    TemporaryFolder folder;
+    Store(folder / "a.ini", "[A]\r\nx=1\r\n");
+    testing::RunWithPrivateMounts([&](testing::PrivateMounts& mounts) {
+        mounts.MakeReadOnly(folder.Path());
+        ExpectARefusedCommitKeepsTheOldFile(folder);
+    });
+    EXPECT_EQ(Contents(folder / "a.ini"), "[A]\r\nx=1\r\n");
+}
+
+TEST(PrivateProfile, ACommitOnAFullDiskRaisesTheWriteErrorAndKeepsTheOldFile) {
+    TemporaryFolder folder;
+    testing::RunWithPrivateMounts([&](testing::PrivateMounts& mounts) {
+        mounts.MountTiny(folder.Path());
+        Store(folder / "a.ini", "[A]\r\nx=1\r\n");
+        mounts.FillUp(folder.Path());
+        ExpectARefusedCommitKeepsTheOldFile(folder);
+    });
 }
 
 TEST(PrivateProfile, NeverOverwritesAFileItCouldNotRead) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMenu>
 #include <QSystemTrayIcon>
 #include <vector>
 
@@ -16,6 +17,9 @@ namespace vlz {
 namespace {
 
 using testing::WaitFor;
+
+// Long enough for a loaded machine; a passing test never waits for all of it.
+constexpr int Deadline = 10000;
 
 constexpr unsigned CallbackMessage = WM_USER + 200;
 
@@ -108,11 +112,29 @@ TEST_F(QtNotifyIconShellTest, ActivationsBecomeButtonMessages) {
                                      WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP}));
 }
 
+TEST_F(QtNotifyIconShellTest, TrayWithoutMenusOfItsOwnLeavesTheButtonsToTheProgram) {
+    // Offscreen, like an XEmbed tray, Qt has no tray of the platform's own: a menu given to the
+    // icon would pop up on the right button beside the program's own.
+    ASSERT_TRUE(Shell_NotifyIcon(NIM_ADD, Data));
+    QSystemTrayIcon* icon = Icon();
+    QMenu menu;
+    menu.addAction(QStringLiteral("終了(&X)"));
+    Shell.SetHostMenu(5, &menu);
+    Shell.SetHostMenu(5, nullptr);
+    Shell.SetHostMenu(5, &menu);
+    testing::RunEventsFor(30);  // an icon replaced would be deleted by now
+    ASSERT_EQ(Icon(), icon);
+    EXPECT_EQ(icon->contextMenu(), nullptr);
+    EXPECT_EQ(menu.platformMenu(), nullptr);
+    emit icon->activated(QSystemTrayIcon::Context);
+    EXPECT_EQ(Window.Notifications, (std::vector<unsigned>{WM_RBUTTONDOWN, WM_RBUTTONUP}));
+}
+
 TEST_F(QtNotifyIconShellTest, ReceiverMayDeleteTheIconItIsTold) {
     ASSERT_TRUE(Shell_NotifyIcon(NIM_ADD, Data));
     Window.OnMessage = [this] { Shell_NotifyIcon(NIM_DELETE, Data); };
     emit Icon()->activated(QSystemTrayIcon::Trigger);
-    WaitFor([this] { return !Window.Notifications.empty(); });
+    ASSERT_TRUE(WaitFor([this] { return !Window.Notifications.empty(); }, Deadline));
     EXPECT_EQ(Window.Notifications, std::vector<unsigned>{WM_LBUTTONDOWN});
     EXPECT_EQ(Icon(), nullptr);
 }
@@ -126,14 +148,14 @@ TEST_F(QtNotifyIconShellTest, BalloonReportsShowClickAndHide) {
     CopyNotifyText(balloon.szInfoTitle, ToCp932("題"));
     ASSERT_TRUE(Shell_NotifyIcon(NIM_MODIFY, balloon));
     EXPECT_TRUE(Window.Notifications.empty()) << "told only after the call has returned";
-    WaitFor([this] { return !Window.Notifications.empty(); });
+    ASSERT_TRUE(WaitFor([this] { return !Window.Notifications.empty(); }, Deadline));
     emit Icon()->messageClicked();
     EXPECT_EQ(Window.Notifications, (std::vector<unsigned>{NIN_BALLOONSHOW, NIN_BALLOONUSERCLICK}));
 
     ASSERT_TRUE(Shell_NotifyIcon(NIM_MODIFY, balloon));
     CopyNotifyText(balloon.szInfo, "");
     ASSERT_TRUE(Shell_NotifyIcon(NIM_MODIFY, balloon));
-    WaitFor([this] { return Window.Notifications.size() >= 4; });
+    ASSERT_TRUE(WaitFor([this] { return Window.Notifications.size() >= 4; }, Deadline));
     EXPECT_EQ(Window.Notifications, (std::vector<unsigned>{NIN_BALLOONSHOW, NIN_BALLOONUSERCLICK,
                                                            NIN_BALLOONSHOW, NIN_BALLOONHIDE}));
 }
@@ -145,7 +167,7 @@ TEST_F(QtNotifyIconShellTest, BalloonThatNobodyClicksTimesOut) {
     balloon.uTimeout = 10;
     CopyNotifyText(balloon.szInfo, " ");
     ASSERT_TRUE(Shell_NotifyIcon(NIM_MODIFY, balloon));
-    WaitFor([this] { return Window.Notifications.size() >= 2; });
+    ASSERT_TRUE(WaitFor([this] { return Window.Notifications.size() >= 2; }, Deadline));
     EXPECT_EQ(Window.Notifications, (std::vector<unsigned>{NIN_BALLOONSHOW, NIN_BALLOONTIMEOUT}));
 }
 

@@ -106,7 +106,7 @@ void CreatePackage(const TCreateRequest& request, std::vector<std::string>& warn
     std::set<std::string> names{"DESC.TXT", "IMAGE.BMP"};
     for (const std::string& path : request.Others) {
         TPackageItem item{EntryName(path), ReadInputFile(path)};
-        if (!names.insert(Cp932UpperCase(item.Name)).second) {
+        if (!names.insert(Cp932CodePageUpperCase(item.Name)).second) {
             throw Exception("two entries would be named \"" + FromCp932(item.Name) + "\"");
         }
         items.push_back(std::move(item));

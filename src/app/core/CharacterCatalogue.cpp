@@ -1,5 +1,9 @@
 #include "app/core/CharacterCatalogue.h"
 
+#include <sys/stat.h>
+
+#include <cstdio>
+
 #include "app/core/ApplicationTitle.h"
 #include "app/core/FileSearch.h"
 #include "platform/ExceptionText.h"
@@ -8,6 +12,11 @@
 
 namespace vlz {
 namespace {
+
+bool IsFolder(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
 
 std::string WithSeparator(std::string folder) {
     if (folder.empty() || folder.back() != '/') {
@@ -34,29 +43,35 @@ bool TCharacterCatalogue::LoadCharacters() {
     std::vector<std::string> paths;
     for (const std::string& folder : folders_) {
         std::vector<std::string> names;
-        // Every attribute is allowed: hidden packages count, and so does a folder named "x.vlf",
-        // which then fails to load like any unreadable package.
+        // Every attribute is allowed: hidden packages count, and so does a folder named "x.vlf".
         SearchFiles(folder + "*.vlf", faAnyFile, names);
         for (const std::string& name : names) {
             paths.push_back(folder + name);
         }
     }
-    if (paths.empty()) {
-        FailStartUp();
-        return false;
-    }
     for (const std::string& path : paths) {
+        // A folder is no package: it is passed over without a word, as the reader passes over
+        // a file that cannot be opened.
+        if (IsFolder(path)) {
+            continue;
+        }
         auto character = std::make_unique<TSprite>();
         try {
             character->LoadFromFile(path);
-        } catch (const std::exception& error) {
-            ShowMessageBox(WithFullStop(error.what()) + "\n" + path, ApplicationTitle,
-                           MB_OK | MB_ICONERROR);
-            Characters.clear();
-            FailStartUp();
-            return false;
+        } catch (...) {
+            // A package cut short, an empty file, a link to nothing: the user is told, and only
+            // that character is missing in this run. The box keeps the loader's own words; which
+            // file it was goes to standard error.
+            const std::string message = ExceptionText(std::current_exception());
+            std::fprintf(stderr, "VLZozed: %s: %s\n", path.c_str(), message.c_str());
+            ShowMessageBox(message, ApplicationTitle, MB_OK | MB_ICONERROR);
+            continue;
         }
         Characters.push_back(std::move(character));
+    }
+    if (Characters.empty()) {
+        FailStartUp();
+        return false;
     }
     loaded_ = true;
     return true;

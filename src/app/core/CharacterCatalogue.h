@@ -23,11 +23,11 @@ class TCharacterCatalogue {
     TCharacterCatalogue(const TCharacterCatalogue&) = delete;
     TCharacterCatalogue& operator=(const TCharacterCatalogue&) = delete;
 
-    // Builds the catalogue; true (Loaded) when every package found was loaded. Otherwise the
-    // user has been told why, the catalogue holds one empty character so that every lookup still
-    // answers, and the caller must end the program without saving anything: when no package is
-    // found, and when a package's picture cannot be read (notes kept with a character that is
-    // missing in this run would be saved under another one).
+    // Builds the catalogue; true (Loaded) when at least one package loaded. A package that
+    // cannot be read is shown with its error and left out; a folder named like a package is left
+    // out without a word. When no package loads, the user is told that the program cannot start,
+    // the catalogue holds one empty character so that every lookup still answers, and the caller
+    // must end the program without saving anything.
     bool LoadCharacters();
     bool Loaded() const { return loaded_; }
 

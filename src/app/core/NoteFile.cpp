@@ -85,6 +85,18 @@ void RotateBackups(std::string_view executablePath) {
     CopyFile(names.NoteFile, names.FirstBackup, false);
 }
 
+void RotateBackups(std::string_view executablePath, const std::optional<std::string>& noteFile) {
+    TNoteFileNames names(executablePath);
+    CopyFile(names.FirstBackup, names.SecondBackup, false);
+    if (noteFile) {
+        try {
+            ReplaceFile(names.FirstBackup, *noteFile);
+        } catch (const Exception&) {
+            // As a failed copy: the backup stays as it was.
+        }
+    }
+}
+
 void WriteNotes(std::string_view executablePath, const std::vector<TNote>& notes) {
     TIniFile file(TNoteFileNames(executablePath).NoteFile);
     file.EraseAllSections();

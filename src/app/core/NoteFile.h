@@ -4,6 +4,7 @@
 // derives the file names from it.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,9 @@ std::vector<TNote> ReadNotes(std::string_view executablePath);
 
 // ".bak" over ".bk2", then ".ini" over ".bak"; a copy that fails leaves its target as it was.
 void RotateBackups(std::string_view executablePath);
+// The same, with `noteFile` standing for the note file: its bytes as they were before the saves
+// that did not rotate, or nullopt when there was no note file then (".bak" then stays).
+void RotateBackups(std::string_view executablePath, const std::optional<std::string>& noteFile);
 
 // Rewrites the note file from the notes, the note at position i in section "i", in one commit.
 // Raises EIniFileException ("<file> に書き込めません") when the file cannot be written, and

@@ -20,6 +20,17 @@ bool BringRunningInstanceForward() {
     return true;
 }
 
+// The other start of the same moment is only starting, so its window may take a moment to appear.
+bool BringStartingInstanceForward() {
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        if (BringRunningInstanceForward()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
 }  // namespace
 
 bool CheckPrevInstance(ATOM& marker, std::string_view executableFileName) {
@@ -37,16 +48,21 @@ bool CheckPrevInstance(ATOM& marker, std::string_view executableFileName) {
     }
     if (!created) {
         // Another start added the atom between the look-up and the add: the two starts must not
-        // both run. The other one is only starting, so its window may take a moment to appear.
-        for (int attempt = 0; attempt < 40; ++attempt) {
-            if (BringRunningInstanceForward()) {
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
+        // both run.
+        return BringStartingInstanceForward();
     }
     return false;
+}
+
+bool RefusePrevInstance(ATOM& marker, const std::function<bool()>& takeWindowName) {
+    if (CheckPrevInstance(marker)) {
+        return true;
+    }
+    if (takeWindowName()) {
+        return false;
+    }
+    BringStartingInstanceForward();
+    return true;
 }
 
 bool CheckPrevInstance(ATOM& marker) {

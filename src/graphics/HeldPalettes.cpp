@@ -1,4 +1,4 @@
-#include "dib/PxHeldPalettes.h"
+#include "graphics/HeldPalettes.h"
 
 #include <unordered_set>
 
