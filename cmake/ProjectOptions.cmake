@@ -14,7 +14,9 @@ if(VLZ_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "The fuzz build needs clang (CXX=clang++)")
   endif()
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g -O1)
+  # Undefined behaviour stops the run and keeps its input, as an overflow does.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
+                      -fno-omit-frame-pointer -g -O1)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
@@ -68,11 +70,14 @@ function(vlz_test name)
   endif()
 endfunction()
 
-# vlz_fuzzer(name SOURCES ... DEPENDS ... CORPUS dir [SECONDS n]): a libFuzzer target, built only
-# in the fuzz build, run for a short bounded time on its seed corpus by CTest (label "fuzz").
-# The seed corpus is copied so that the run never adds files to the source tree.
+# vlz_fuzzer(name SOURCES ... DEPENDS ... SEEDS dir... [DICTIONARY file] [SECONDS n]): a libFuzzer
+# target, built only in the fuzz build. Its corpus is the hand-made seeds of the SEEDS folders plus
+# what long fuzzing found and kept in tests/data/fuzz/<name>/ (scripts/fuzz.sh). CTest runs it
+# for a short bounded time on a copy of that corpus (label "fuzz"), so that the run never adds
+# files to the source tree. The folders and the program are listed in fuzz-targets/<name>.txt of
+# the build folder for scripts/fuzz.sh.
 function(vlz_fuzzer name)
-  cmake_parse_arguments(arg "" "CORPUS;SECONDS" "SOURCES;DEPENDS" ${ARGN})
+  cmake_parse_arguments(arg "" "DICTIONARY;SECONDS" "SOURCES;DEPENDS;SEEDS" ${ARGN})
   if(NOT VLZ_FUZZ)
     return()
   endif()
@@ -81,12 +86,29 @@ function(vlz_fuzzer name)
   endif()
   add_executable(${name} ${arg_SOURCES})
   target_link_libraries(${name} PRIVATE ${arg_DEPENDS})
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   vlz_warnings(${name})
+
+  set(found ${PROJECT_SOURCE_DIR}/tests/data/fuzz/${name})
+  set(manifest "fuzzer=$<TARGET_FILE:${name}>\ncorpus=${found}\n")
+  foreach(seeds IN LISTS arg_SEEDS)
+    string(APPEND manifest "seeds=${seeds}\n")
+  endforeach()
+  set(options -timeout=10 -rss_limit_mb=2048)
+  if(arg_DICTIONARY)
+    string(APPEND manifest "dictionary=${arg_DICTIONARY}\n")
+    list(APPEND options -dict=${arg_DICTIONARY})
+  endif()
+  file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/fuzz-targets/${name}.txt CONTENT "${manifest}")
+
+  # The lists travel to the script with "|" between their items.
+  list(JOIN arg_SEEDS "|" seed_folders)
+  list(JOIN options "|" fuzzer_options)
   set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
   add_test(NAME ${name}
-           COMMAND ${CMAKE_COMMAND} -DFUZZER=$<TARGET_FILE:${name}> -DSEEDS=${arg_CORPUS}
+           COMMAND ${CMAKE_COMMAND} -DFUZZER=$<TARGET_FILE:${name}>
+                   "-DSEEDS=${found}|${seed_folders}" "-DOPTIONS=${fuzzer_options}"
                    -DWORK=${work} -DSECONDS=${arg_SECONDS}
                    -P ${PROJECT_SOURCE_DIR}/cmake/RunFuzzer.cmake)
   set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 600)

@@ -1,10 +1,15 @@
-# Runs one libFuzzer target for a bounded time on a copy of its seed corpus.
+# Runs one libFuzzer target for a bounded time on a copy of its corpus: the folders of SEEDS
+# ("|" between them; a missing one is skipped), with the fuzzer's OPTIONS ("|" between them).
+string(REPLACE "|" ";" seed_folders "${SEEDS}")
+string(REPLACE "|" ";" options "${OPTIONS}")
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
-if(EXISTS ${SEEDS})
-  file(COPY ${SEEDS}/ DESTINATION ${WORK})
-endif()
-execute_process(COMMAND ${FUZZER} -max_total_time=${SECONDS} -seed=1 -timeout=10 -rss_limit_mb=2048
+foreach(folder IN LISTS seed_folders)
+  if(IS_DIRECTORY ${folder})
+    file(COPY ${folder}/ DESTINATION ${WORK})
+  endif()
+endforeach()
+execute_process(COMMAND ${FUZZER} -max_total_time=${SECONDS} -seed=1 ${options}
                         -print_final_stats=1 ${WORK}
                 RESULT_VARIABLE result)
 if(NOT result EQUAL 0)

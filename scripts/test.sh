@@ -35,5 +35,7 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug 
 cmake --build build-fuzz -j "$jobs"
 
 ctest --test-dir build-asan --output-on-failure -j "$jobs" || status=1
-ctest --test-dir build-fuzz --output-on-failure || status=1
+# Each fuzz target runs single-threaded for a bounded time on its committed corpus, so they share
+# the cores as the suite does.
+ctest --test-dir build-fuzz --output-on-failure -j "$jobs" || status=1
 exit $status

@@ -52,6 +52,11 @@ void SkipGap(TStream& stream, std::uint32_t offBits, std::uint64_t consumed) {
         Invalid("TPxInternalDIB.LoadFromFile: bfOffBits is too small");
     }
     stream.Skip(static_cast<std::int64_t>(offBits - consumed));
+    // Pixels that would start past the end belong to a cut-off file, even where an RLE stream of
+    // no bytes would need none of them.
+    if (stream.Position() > stream.Size()) {
+        throw EReadError("Stream read error");
+    }
 }
 
 // 40-byte header: the rest of the header, masks, colour table, gap.

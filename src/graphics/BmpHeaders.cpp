@@ -148,6 +148,19 @@ std::vector<std::uint8_t> BmpFileOfPackedDib(const std::uint8_t* dib, std::size_
     return file;
 }
 
+namespace {
+
+// The bit count of a packed DIB's header of any version; 0 when the bytes are too few to tell.
+std::uint16_t PackedDibBitCount(const std::uint8_t* data, std::size_t size) {
+    TLittleEndianReader reader(data, size);
+    const std::uint32_t headerSize = reader.U32();
+    reader.Skip(headerSize == BitmapCoreHeaderSize ? 6 : 10);
+    const std::uint16_t bitCount = reader.U16();
+    return reader.Overrun() ? 0 : bitCount;
+}
+
+}  // namespace
+
 std::optional<std::vector<std::uint8_t>> PackedDibOfBmpFile(const std::uint8_t* file,
                                                             std::size_t size) {
     TLittleEndianReader reader(file, size);
@@ -156,15 +169,25 @@ std::optional<std::vector<std::uint8_t>> PackedDibOfBmpFile(const std::uint8_t* 
         return std::nullopt;
     }
     const std::uint8_t* dib = file + BitmapFileHeaderSize;
-    const std::size_t dibSize = size - BitmapFileHeaderSize;
-    const std::optional<std::uint64_t> pixels = PackedDibPixelOffset(dib, dibSize);
+    const std::optional<std::uint64_t> pixels =
+        PackedDibPixelOffset(dib, size - BitmapFileHeaderSize);
+    // The picture ends where the file says it does, as the file loader reads it: bytes after
+    // bfSize would be taken as more of an RLE stream, or kept as part of the pixels. Rows of 16
+    // and 32 bits are read as many as the header counts, whatever bfSize says.
+    std::size_t end = size;
+    const std::uint16_t bitCount = PackedDibBitCount(dib, size - BitmapFileHeaderSize);
+    if (pixels && bitCount != 16 && bitCount != 32 && fileHeader.bfSize < size &&
+        fileHeader.bfSize >= fileHeader.bfOffBits &&
+        fileHeader.bfOffBits >= BitmapFileHeaderSize + *pixels) {
+        end = fileHeader.bfSize;
+    }
     if (pixels && fileHeader.bfOffBits > BitmapFileHeaderSize + *pixels &&
-        fileHeader.bfOffBits <= size) {
+        fileHeader.bfOffBits <= end) {
         std::vector<std::uint8_t> packed(dib, dib + *pixels);
-        packed.insert(packed.end(), file + fileHeader.bfOffBits, file + size);
+        packed.insert(packed.end(), file + fileHeader.bfOffBits, file + end);
         return packed;
     }
-    return std::vector<std::uint8_t>(dib, dib + dibSize);
+    return std::vector<std::uint8_t>(dib, file + end);
 }
 
 }  // namespace vlz

@@ -58,7 +58,8 @@ void TStream::CopyFrom(TStream& source, std::int64_t count) {
 }
 
 std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
-    if (position_ >= bytes_.size()) {
+    // A read of nothing may come with no buffer at all (an empty entry's data()).
+    if (count == 0 || position_ >= bytes_.size()) {
         return 0;
     }
     count = std::min(count, bytes_.size() - position_);
@@ -86,7 +87,7 @@ std::int64_t TMemoryStream::Seek(std::int64_t offset, SeekOrigin origin) {
 }
 
 std::size_t TReadOnlyMemoryStream::Read(void* buffer, std::size_t count) {
-    if (position_ >= size_) {
+    if (count == 0 || position_ >= size_) {
         return 0;
     }
     count = std::min(count, size_ - position_);

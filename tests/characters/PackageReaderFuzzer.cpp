@@ -5,23 +5,12 @@
 
 #include "characters/Description.h"
 #include "characters/PackageFile2.h"
+#include "doubles/ScriptedMessageBoxes.h"
 #include "platform/Exception.h"
-#include "platform/MessageBox.h"
-
-namespace {
-
-class SilentMessageBox : public vlz::MessageBoxHook {
-  public:
-    int Show(std::string_view, std::string_view, unsigned flags, vlz::MessageBoxOwner) override {
-        return vlz::DefaultAnswer(flags);
-    }
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static SilentMessageBox silent;
-    vlz::InstallMessageBoxHook(&silent);
+    // Boxes are answered with their default button, as a user who just closes them would.
+    vlz::testing::ScriptedMessageBoxes boxes;
     vlz::TReadOnlyMemoryStream stream(data, size);
     vlz::TReadPackageFile reader;
     reader.OpenStream(stream);

@@ -49,6 +49,7 @@ const std::map<std::string, TOutcome> Outcomes = {
     {"rle4-delta-past-last-row.bmp", {Loads, Loads, "Convert4BitRLETo4BitRGB: Bad RLE Data 6"}},
     // Beyond the largest block the library makes: refused before any block is asked for.
     {"rle8-expansion-over-2-gib.bmp", {Loads, Loads, "Convert8BitRLETo8BitRGB: Image Too Large"}},
+    {"rle8-codes-after-file-size.bmp", {Loads, Loads, ""}},
     {"rle8-ends-inside-absolute-run.bmp", {Loads, Loads, ""}},
     {"rle8-ends-inside-delta.bmp", {Loads, Loads, ""}},
     {"rle8-ends-of-line-past-last-row.bmp",
@@ -56,6 +57,8 @@ const std::map<std::string, TOutcome> Outcomes = {
     // 1.6 GB declared, and only the pages the codes write are ever touched.
     {"rle8-huge-canvas-tiny-stream.bmp", {Loads, Loads, ""}},
     {"rle8-no-end-of-bitmap.bmp", {Loads, Loads, ""}},
+    // A packed DIB ends with its table: it holds an empty stream.
+    {"rle8-pixels-past-end-of-file.bmp", {"Stream read error", Loads, ""}},
     {"rle8-run-past-right-edge.bmp", {Loads, Loads, "Convert8BitRLETo8BitRGB: Bad RLE Data 4"}},
     {"truncated-in-colour-table.bmp",
      {"Stream read error", "TPxDIB.LoadFromClipboardFormat: Invalid Clipboard Data", ""}},

@@ -17,6 +17,16 @@ TEST(Stream, ShortReadRaisesReadError) {
     EXPECT_EQ(stream.Remaining(), 0);
 }
 
+TEST(Stream, ReadsNothingWithoutABuffer) {
+    TMemoryStream stream({1, 2});
+    const std::uint8_t bytes[] = {1, 2};
+    TReadOnlyMemoryStream readOnly(bytes, sizeof bytes);
+    for (TStream* each : std::initializer_list<TStream*>{&stream, &readOnly}) {
+        EXPECT_EQ(each->Read(nullptr, 0), 0u);
+        EXPECT_EQ(each->Position(), 0);
+    }
+}
+
 TEST(Stream, SeekBeforeStartFails) {
     TMemoryStream stream({1, 2});
     stream.Skip(1);

@@ -112,5 +112,29 @@ TEST(ClipboardBmpFile, FilesLoseTheirHeaderAndAnyGapBeforeThePixels) {
     EXPECT_EQ(BmpFileToPackedDib(file), std::nullopt);
 }
 
+TEST(ClipboardBmpFile, PicturesEndWhereTheirFileSays) {
+    auto packedOf = [](const Bytes& file) {
+        return BmpFileToPackedDib(QByteArray(reinterpret_cast<const char*>(file.data()),
+                                             static_cast<qsizetype>(file.size())));
+    };
+    // An RLE8 stream without its end code, then bytes past bfSize: pasted, they must not draw as
+    // more of the picture, just as they do not when the file is opened.
+    Bytes rle =
+        test::InfoHeaderBytes({.Width = 8, .Height = 2, .Compression = BI_RLE8, .ClrUsed = 2});
+    rle.insert(rle.end(), {0, 0, 0, 0, 255, 255, 255, 0});
+    const Bytes codes = {8, 1};
+    EXPECT_EQ(packedOf(test::Concat(test::BmpFile(rle, codes), {0, 0, 8, 1, 0, 1})),
+              test::Concat(rle, codes));
+    EXPECT_EQ(packedOf(test::Concat(test::BmpFile(rle, codes, 3), {8, 1})),
+              test::Concat(rle, codes));
+
+    // Rows of 16 bits are read as many as the header counts, whatever bfSize says.
+    const Bytes sixteen = test::InfoHeaderBytes({.Width = 1, .BitCount = 16});
+    const Bytes row = {0x1F, 0x7C, 0, 0};
+    Bytes file = test::BmpFile(sixteen, row);
+    file[2] = 14 + 40;  // bfSize: the header alone
+    EXPECT_EQ(packedOf(file), test::Concat(sixteen, row));
+}
+
 }  // namespace
 }  // namespace vlz

@@ -122,6 +122,14 @@ def malformed():
                                                bytes([0, 1]))
     yield 'header-size-108.bmp', bmp(info_header(4, 1, 8, size=108) + table, bytes(4))
     yield 'truncated-in-colour-table.bmp', bmp(info_header(4, 1, 8) + table, bytes(4))[:300]
+    # An RLE stream of no bytes needs none, but its file is cut off before the pixels begin.
+    end = 14 + 40 + 1024 + 16
+    yield 'rle8-pixels-past-end-of-file.bmp', bmp(info_header(8, 2, 8, 1) + table, b'',
+                                                  bf_size=end, off_bits=end)
+    # Bytes after bfSize are no part of the picture, though a packed DIB made of the file by
+    # dropping its file header alone would read them as more codes.
+    yield 'rle8-codes-after-file-size.bmp', bmp(info_header(8, 2, 8, 1) + table,
+                                                bytes([8, 1])) + bytes([0, 0, 8, 2, 0, 1])
 
 
 def rle_seed(width, height, stream):
