@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <algorithm>
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -15,12 +17,37 @@ namespace vlz {
 
 namespace {
 
-xcb_atom_t InternAtom(xcb_connection_t* connection, const char* name) {
-    const xcb_intern_atom_cookie_t cookie =
-        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
-    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-        xcb_intern_atom_reply(connection, cookie, nullptr), &std::free);
-    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+// The atoms the program sets on its windows. Asked once, all together: every show of every note
+// needs them, each question waits for the server, and the program has one connection for its
+// whole run.
+struct TWindowAtoms {
+    xcb_atom_t Utf8String = XCB_ATOM_NONE;
+    xcb_atom_t NetWmName = XCB_ATOM_NONE;
+    xcb_atom_t NetWmState = XCB_ATOM_NONE;
+    xcb_atom_t SkipTaskbar = XCB_ATOM_NONE;
+    xcb_atom_t SkipPager = XCB_ATOM_NONE;
+};
+
+const TWindowAtoms& WindowAtoms(xcb_connection_t* connection) {
+    static const TWindowAtoms atoms = [connection] {
+        constexpr std::array<const char*, 5> names{"UTF8_STRING", "_NET_WM_NAME", "_NET_WM_STATE",
+                                                   "_NET_WM_STATE_SKIP_TASKBAR",
+                                                   "_NET_WM_STATE_SKIP_PAGER"};
+        // Every request first, then every reply: one wait for the server instead of five.
+        std::array<xcb_intern_atom_cookie_t, names.size()> cookies{};
+        for (std::size_t index = 0; index < names.size(); ++index) {
+            cookies[index] = xcb_intern_atom(
+                connection, 0, static_cast<std::uint16_t>(std::strlen(names[index])), names[index]);
+        }
+        std::array<xcb_atom_t, names.size()> found{};
+        for (std::size_t index = 0; index < names.size(); ++index) {
+            std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+                xcb_intern_atom_reply(connection, cookies[index], nullptr), &std::free);
+            found[index] = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+        }
+        return TWindowAtoms{found[0], found[1], found[2], found[3], found[4]};
+    }();
+    return atoms;
 }
 
 // The X connection, or nullptr off the xcb platform (the offscreen platform answers for X11 too,
@@ -47,10 +74,9 @@ void WriteExactTitle(QWidget& window) {
     if (connection == nullptr) {
         return;
     }
-    // Asked once: every show of every note comes here, and each question is a round trip. The
-    // program has one connection for its whole run.
-    static const xcb_atom_t utf8 = InternAtom(connection, "UTF8_STRING");
-    static const xcb_atom_t netName = InternAtom(connection, "_NET_WM_NAME");
+    const TWindowAtoms& atoms = WindowAtoms(connection);
+    const xcb_atom_t utf8 = atoms.Utf8String;
+    const xcb_atom_t netName = atoms.NetWmName;
     if (utf8 == XCB_ATOM_NONE || netName == XCB_ATOM_NONE) {
         return;
     }
@@ -69,9 +95,9 @@ void SetSkipTaskbar(QWidget& window) {
         return;
     }
     const auto id = static_cast<xcb_window_t>(window.winId());
-    const xcb_atom_t state = InternAtom(connection, "_NET_WM_STATE");
-    const std::array<xcb_atom_t, 2> wanted{InternAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
-                                           InternAtom(connection, "_NET_WM_STATE_SKIP_PAGER")};
+    const TWindowAtoms& known = WindowAtoms(connection);
+    const xcb_atom_t state = known.NetWmState;
+    const std::array<xcb_atom_t, 2> wanted{known.SkipTaskbar, known.SkipPager};
     if (state == XCB_ATOM_NONE) {
         return;
     }
