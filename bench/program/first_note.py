@@ -23,7 +23,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
 from desktop import VirtualDesktop  # noqa: E402
-from programs import add_program_arguments, chosen_programs  # noqa: E402
+from programs import add_program_arguments, chosen_programs, session_bus  # noqa: E402
 from xmap import MapWatcher  # noqa: E402
 
 
@@ -35,14 +35,14 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
-def start_until_first_note(desktop, program, run):
+def start_until_first_note(desktop, program, run, bus):
     """(seconds from starting the program to its first note mapped, CPU seconds the program had
     used by then); the program is stopped. On a busy machine the first is stretched by waiting
     for the processor; the second is what the start-up itself costs."""
     with MapWatcher(desktop.display) as watcher:
         started = time.monotonic()
         process = desktop.run(run.command, name=program.name.replace(" ", "_"),
-                              env=run.environment)
+                              env=dict(run.environment, **bus))
         window = watcher.wait(program.is_note, timeout=30)
         cpu = cpu_seconds(process.pid)
     desktop.stop_process(process)
@@ -54,13 +54,13 @@ def start_until_first_note(desktop, program, run):
 def measure(programs, repetitions, notes):
     """{program: {"first_note": [ms], "first_note_cpu": [ms]}}"""
     samples = {program.name: {"first_note": [], "first_note_cpu": []} for program in programs}
-    with VirtualDesktop() as desktop, \
+    with VirtualDesktop() as desktop, session_bus(desktop) as bus, \
             _prepared_all(programs, notes) as runs:
         for program in programs:
-            start_until_first_note(desktop, program, runs[program.name])  # warm-up
+            start_until_first_note(desktop, program, runs[program.name], bus)  # warm-up
         for _ in range(repetitions):
             for program in programs:
-                seconds, cpu = start_until_first_note(desktop, program, runs[program.name])
+                seconds, cpu = start_until_first_note(desktop, program, runs[program.name], bus)
                 samples[program.name]["first_note"].append(seconds * 1000)
                 samples[program.name]["first_note_cpu"].append(cpu * 1000)
     return samples

@@ -13,6 +13,7 @@ A peer that is not installed says so through `missing()`, and the benchmarks lea
 import contextlib
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 from dataclasses import dataclass, field
@@ -134,6 +135,24 @@ class Xpad(Program):
             yield Run(["xpad", "--show"], environment)
         finally:
             shutil.rmtree(home, ignore_errors=True)
+
+
+@contextlib.contextmanager
+def session_bus(desktop):
+    """{"DBUS_SESSION_BUS_ADDRESS": ...} of a D-Bus session bus of the desktop's own, as every
+    desktop session has one. The test desktop hides the user's bus; without one, a program that
+    asks for the session bus (Qt's tray does, to look for a StatusNotifierItem host) first tries
+    to launch a bus for the display and waits for that, which no user with a session sees."""
+    daemon = desktop.run(["dbus-daemon", "--session", "--nofork", "--print-address"],
+                         name="dbus-daemon", stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    try:
+        address = daemon.stdout.readline().decode().strip()
+        if not address:
+            raise RuntimeError("dbus-daemon gave no address")
+        yield {"DBUS_SESSION_BUS_ADDRESS": address}
+    finally:
+        desktop.stop_process(daemon)
+        daemon.stdout.close()
 
 
 def add_program_arguments(parser, programs):
