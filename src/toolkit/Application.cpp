@@ -113,6 +113,15 @@ bool PrepareDisplay() {
     // memory each such repaint first waits for the X server to have read the previous one (a round
     // trip, two thread wake-ups); sending the few pixels along with the request waits for nothing.
     setenv("QT_XCB_NO_MITSHM", "1", 0);
+    // Without a session bus address the tray's first look for a StatusNotifierItem host makes the
+    // bus library fork a helper that would find or start a bus for the display. Forked while
+    // other threads of the program run, that child can stay stuck before it starts the helper,
+    // and the tray, so start-up, waits for it for ever. A session without the address has no
+    // tray host on a bus to find: the icon goes to the XEmbed tray at once.
+    const char* sessionBus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (sessionBus == nullptr || *sessionBus == '\0') {
+        setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/no-session-bus", 1);
+    }
     if (platformChosen) {
         return true;
     }
