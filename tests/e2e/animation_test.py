@@ -72,7 +72,6 @@ class AnimationTest(ProgramTestCase):
 
         self.desktop.xdotool("set_desktop", 1)
         self.desktop.wait_until(lambda: not self.notes(), 10, "notes still shown")
-        time.sleep(0.5)
         self.desktop.xdotool("set_desktop", 0)
         self.wait_for_frames(self.shown_notes(), 3)
 
