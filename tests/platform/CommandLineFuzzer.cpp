@@ -5,29 +5,25 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/CommandLine.h"
+#include "support/FuzzCheck.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using vlz::testing::FuzzCheck;
 
 // Words whose line can be written: a program name without a double quote comes first.
 void CheckJoinSplitsBack(const std::vector<std::string>& words) {
     const std::string line = vlz::JoinCommandLine(words);
     bool writable =
         !words.empty() && !words.front().empty() && words.front().find('"') == std::string::npos;
-    Check(line.empty() != writable);
+    FuzzCheck(line.empty() != writable);
     if (writable) {
-        Check(vlz::SplitCommandLine(line) == words);
+        FuzzCheck(vlz::SplitCommandLine(line) == words);
     }
 }
 
@@ -46,8 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     words.emplace_back(input.substr(start));
     CheckJoinSplitsBack(words);
     for (const std::string& word : words) {
-        Check(vlz::SplitCommandLine("program " + vlz::QuoteArgument(word)) ==
-              std::vector<std::string>{"program", word});
+        FuzzCheck(vlz::SplitCommandLine("program " + vlz::QuoteArgument(word)) ==
+                  std::vector<std::string>{"program", word});
     }
 
     // The input as a line.

@@ -4,23 +4,18 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/DesktopEntry.h"
+#include "support/FuzzCheck.h"
 #include "support/FuzzFolder.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using vlz::testing::FuzzCheck;
 
 // An address with every character an Exec line gives a meaning to.
 constexpr std::string_view Address = "http://h/a b\t\"c\" 'd' \\%u %% $e `f`;g";
@@ -30,7 +25,7 @@ void CheckExpansion(const vlz::DesktopEntry& entry) {
     if (!words) {
         return;
     }
-    Check(!words->empty() && !words->front().empty());
+    FuzzCheck(!words->empty() && !words->front().empty());
     std::size_t holding = 0;
     for (const std::string& word : *words) {
         // The entry's own name or location may hold the address's text too; only the count of
@@ -42,7 +37,7 @@ void CheckExpansion(const vlz::DesktopEntry& entry) {
             ++holding;
         }
     }
-    Check(holding <= 1);
+    FuzzCheck(holding <= 1);
 }
 
 }  // namespace
@@ -53,10 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         {"/usr/share/applications/browser.desktop", "Browser", "browser", std::string(input)});
 
     static const std::string file = vlz::testing::FuzzFolder() / "browser.desktop";
-    std::ofstream(file, std::ios::binary | std::ios::trunc)
-        .write(input.data(), static_cast<std::streamsize>(input.size()));
+    vlz::testing::WriteFuzzInput(file, data, size);
     if (std::optional<vlz::DesktopEntry> entry = vlz::ReadDesktopEntry(file)) {
-        Check(entry->Location == file && !vlz::TrimKeyFileText(entry->Exec).empty());
+        FuzzCheck(entry->Location == file && !vlz::TrimKeyFileText(entry->Exec).empty());
         CheckExpansion(*entry);
     }
     return 0;

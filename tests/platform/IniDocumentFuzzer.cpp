@@ -3,26 +3,18 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <stdexcept>
 #include <string>
 
 #include "platform/IniDocument.h"
+#include "support/FuzzCheck.h"
 
-namespace {
-
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-}  // namespace
+using vlz::testing::FuzzCheck;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     vlz::TIniDocument document(bytes);
-    Check(document.Serialize() == bytes);
+    FuzzCheck(document.Serialize() == bytes);
 
     std::vector<std::string> names = document.SectionNames();
     for (std::size_t i = 0; i < names.size() && i < 64; ++i) {
@@ -41,13 +33,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         vlz::TIniDocument reread(document.Serialize());
         auto stored = reread.Value(section, "key");
-        Check(stored.has_value() && *stored == value);
+        FuzzCheck(stored.has_value() && *stored == value);
     }
 
     if (!names.empty()) {
         document.EraseSection(names.front());
         vlz::TIniDocument reread(document.Serialize());
-        Check(!reread.Value(names.front(), "key").has_value() || names.front() == "new section");
+        FuzzCheck(!reread.Value(names.front(), "key").has_value() ||
+                  names.front() == "new section");
     }
     return 0;
 }

@@ -4,20 +4,16 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "app/core/MemoEscaping.h"
 #include "platform/Cp932.h"
+#include "support/FuzzCheck.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using vlz::testing::FuzzCheck;
 
 // Whether backslash-n stands at a character boundary: a memo typed with it cannot tell it from a
 // stored line break, by the format's design.
@@ -44,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (start <= input.size()) {
         std::size_t end = input.find_first_of("\r\n", start);
         std::string_view line = input.substr(start, end - start);
-        Check(vlz::EscapeMemo(vlz::UnescapeMemo(line)) == line);
+        FuzzCheck(vlz::EscapeMemo(vlz::UnescapeMemo(line)) == line);
 
         std::string text = vlz::FromCp932(line);
         memo += text;
@@ -59,12 +55,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const std::string stored = vlz::EscapeMemo(vlz::ToCp932(memo));
-    Check(stored.find_first_of("\r\n") == std::string::npos);
+    FuzzCheck(stored.find_first_of("\r\n") == std::string::npos);
     const std::string reread = vlz::FromCp932(vlz::UnescapeMemo(stored));
     if (!HoldsEscapedBreak(vlz::ToCp932(memo))) {
-        Check(reread == vlz::FromCp932(vlz::ToCp932(plainMemo)));
+        FuzzCheck(reread == vlz::FromCp932(vlz::ToCp932(plainMemo)));
     }
     // A memo read back is stored as the same line again.
-    Check(vlz::EscapeMemo(vlz::ToCp932(reread)) == stored);
+    FuzzCheck(vlz::EscapeMemo(vlz::ToCp932(reread)) == stored);
     return 0;
 }

@@ -3,23 +3,13 @@
 // packed DIB must load as the same image.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <vector>
 
+#include "ClipboardFuzz.h"
 #include "dib/PxInternalDIB.h"
 #include "graphics/BmpHeaders.h"
 #include "platform/Exception.h"
-
-namespace {
-
-std::vector<std::uint8_t> Saved(const vlz::TPxInternalDIB& store) {
-    vlz::TMemoryStream stream;
-    store.SaveToStream(stream);
-    return stream.Bytes();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vlz;
@@ -39,15 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         return 0;
     }
-    HGLOBAL block = GlobalAlloc(GHND, packed->size());
+    HGLOBAL block = GlobalBlockOf(packed->data(), packed->size());
     if (block == nullptr) {
         return 0;
-    }
-    {
-        TGlobalLock lock(block);
-        if (!packed->empty()) {
-            std::memcpy(lock.Data(), packed->data(), packed->size());
-        }
     }
     TPxInternalDIB fromClipboard(false);
     bool clipboardLoaded = true;
@@ -57,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         clipboardLoaded = false;
     }
     GlobalFree(block);
-    if (fileLoaded && (!clipboardLoaded || Saved(fromClipboard) != Saved(fromFile))) {
+    if (fileLoaded && (!clipboardLoaded || SavedBytes(fromClipboard) != SavedBytes(fromFile))) {
         __builtin_trap();  // the packed DIB is not the file's picture
     }
     return 0;

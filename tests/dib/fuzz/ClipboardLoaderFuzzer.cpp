@@ -3,34 +3,18 @@
 // must give the same image.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
+#include "ClipboardFuzz.h"
 #include "dib/PxInternalDIB.h"
 #include "graphics/BmpHeaders.h"
 #include "platform/Exception.h"
 
-namespace {
-
-std::vector<std::uint8_t> Saved(const vlz::TPxInternalDIB& store) {
-    vlz::TMemoryStream stream;
-    store.SaveToStream(stream);
-    return stream.Bytes();
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vlz;
-    HGLOBAL block = GlobalAlloc(GHND, size);
+    HGLOBAL block = GlobalBlockOf(data, size);
     if (block == nullptr) {
         return 0;
-    }
-    {
-        TGlobalLock lock(block);
-        if (size != 0) {
-            std::memcpy(lock.Data(), data, size);
-        }
     }
     try {
         TPxInternalDIB store(true);
@@ -51,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fileLoaded = false;
         }
         // Only core headers of 16 and 32 bits are read by the clipboard loader alone.
-        if ((!fileLoaded && infoHeader) || (fileLoaded && Saved(fromFile) != Saved(store))) {
+        if ((!fileLoaded && infoHeader) ||
+            (fileLoaded && SavedBytes(fromFile) != SavedBytes(store))) {
             __builtin_trap();  // the file does not name the place of the pixels
         }
     } catch (const Exception&) {
