@@ -2,6 +2,7 @@
 // event loop, the instance marker released.
 
 #include <QTimer>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
@@ -75,9 +76,18 @@ int main(int argc, char** argv) {
     auto mainForm = std::make_unique<TMainForm>(files);
     mainForm->SetTrayHostMenu(&shell);
 #ifdef VLZ_TEST_HOOKS
-    // The end-to-end tests see the auto-save timer's rules in seconds instead of minutes.
+    // The end-to-end tests see the auto-save timer's rules in seconds instead of minutes, and
+    // count on standard error the minutes that pass until the notes are loaded: a box shown at
+    // start-up is open for as many minutes as they count.
+    std::unique_ptr<QTimer> startUpMinutes;
     if (const char* minute = std::getenv("VLZ_TEST_MINUTE_MS"); minute && std::atoi(minute) > 0) {
         mainForm->SetMinuteLength(std::atoi(minute));
+        startUpMinutes = std::make_unique<QTimer>();
+        startUpMinutes->setInterval(std::atoi(minute));
+        QObject::connect(startUpMinutes.get(), &QTimer::timeout, [count = 0]() mutable {
+            std::fprintf(stderr, "test hook: start-up minute %d\n", ++count);
+        });
+        startUpMinutes->start();
     }
 #endif
     application.SetMainForm(mainForm.get());
@@ -93,6 +103,9 @@ int main(int argc, char** argv) {
     TTerminationWatcher termination([&] { mainForm->EndSession(); });
 
     Guarded([&] { mainForm->LoadAll(); });
+#ifdef VLZ_TEST_HOOKS
+    startUpMinutes.reset();
+#endif
     // Start-up leaves freed memory behind (packages read, pictures decoded, the font
     // configuration parsed, the first layouts) and the code that did it mapped; once the notes
     // are painted both go back, and what the notes go on using maps in again as it is touched.
@@ -100,6 +113,13 @@ int main(int argc, char** argv) {
         ReturnFreeMemory();
         ReleaseFilePages();
     });
+#ifdef VLZ_TEST_HOOKS
+    // Start-up is over: a change it made would be waiting for its save now.
+    QTimer::singleShot(2000, &application, [form = mainForm.get()] {
+        std::fprintf(stderr, "test hook: started, %s\n",
+                     form->ChangesPending() ? "changes pending" : "nothing to save");
+    });
+#endif
     const int status = application.Run();
     ReleaseInstanceMarker(marker);
 

@@ -142,6 +142,12 @@ class ProgramTestCase(DesktopTestCase):
             time.sleep(0.05)
         return process.returncode
 
+    def wait_for_output(self, text, timeout=20):
+        """The program's output once `text` is in it."""
+        return self.desktop.wait_until(
+            lambda: text in (output := self.desktop.log_of(self.program)) and output, timeout,
+            f"the program did not print {text!r}")
+
     def wait_until_saved(self, quiet=1.5, timeout=20):
         """Returns once the note and preferences files exist and have kept their bytes for
         `quiet` seconds: the program has saved its last change (it saves a second after one)."""

@@ -7,7 +7,8 @@ nothing either, for root too.
 Usage: save_safety_test.py <folder holding VLZozed and the *.vlf packages>
 
 The program must come from a build with VLZ_TEST_HOOKS, which lets VLZ_TEST_MINUTE_MS shorten the
-auto-save timer's minute.
+auto-save timer's minute, counts those minutes on standard error until the notes are loaded, and
+says there when start-up is over whether it left a change to save.
 """
 
 import os
@@ -98,7 +99,7 @@ class SaveSafetyTest(ProgramTestCase):
         # A minute of 100 ms: the box stays open for thirty of the timer's design interval.
         self.start(expected_notes=0, env=self.environment(VLZ_TEST_MINUTE_MS="100"))
         self.wait_for_dialog("エラー")
-        time.sleep(3)
+        self.wait_for_output("test hook: start-up minute 30\n")
         self.assertEqual(self.stored_files(), before)
         self.assertEqual(self.emergency_copies(), [])
 
@@ -121,7 +122,8 @@ class SaveSafetyTest(ProgramTestCase):
             if number == 0:
                 # Loading, showing and placing the note is no edit: nothing is written.
                 stored = self.stored_files()
-                time.sleep(2.5)
+                self.assertIn("test hook: started, nothing to save",
+                              self.wait_for_output("test hook: started"))
                 self.assertEqual(self.stored_files(), stored)
             self.click_into_memo(note)
             killed = []
