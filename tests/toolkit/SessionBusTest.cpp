@@ -17,10 +17,12 @@ namespace {
 
 std::atomic<int> forks{0};
 
+void CountFork() {
+    ++forks;
+}
+
 TEST(SessionBus, WithoutAnAddressNoHelperIsForked) {
-    ASSERT_EQ(pthread_atfork(
-                  nullptr, [] { ++forks; }, nullptr),
-              0);
+    ASSERT_EQ(pthread_atfork(nullptr, CountFork, nullptr), 0);
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
     setenv("DISPLAY", ":97", 1);  // the helper looks for a bus of the display
     ASSERT_TRUE(PrepareDisplay());
