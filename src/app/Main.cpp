@@ -153,6 +153,13 @@ int TMainForm::FindCharacter(const std::string& name) const {
     return FCharacters ? FCharacters->FindCharacter(name) : 0;
 }
 
+std::optional<std::string> TMainForm::MissingCharacterName(const std::string& name) const {
+    if (FCharacters && FCharacters->PackagesLeftOut() && !FCharacters->HasCharacter(name)) {
+        return name;
+    }
+    return std::nullopt;
+}
+
 TSprite* TMainForm::CharacterAt(int index) const {
     return FCharacters ? FCharacters->CharacterAt(index) : nullptr;
 }
@@ -181,6 +188,9 @@ void TMainForm::DrawCharacterFrameOpaque(int index, TCanvas& canvas, int x, int 
 void TMainForm::SetNoteDefaults(const TFont& font, TColor backgroundColor, int character) {
     FDefaultFont = font;
     FDefaultBGColor = backgroundColor;
+    if (character != FDefaultCharacter) {
+        FMissingDefaultCharacter.reset();
+    }
     FDefaultCharacter = character;
     Changed();
 }
@@ -197,6 +207,7 @@ void TMainForm::LoadAll() {
         note->Memo->SetFont(record.Font);
         note->Memo->SetColor(record.BGColor);
         note->SetCharacter(FindCharacter(record.Character));
+        note->SetMissingCharacter(MissingCharacterName(record.Character));
         note->Show();
         FNotes.push_back(note);
     }
@@ -206,6 +217,7 @@ void TMainForm::LoadAll() {
     FDefaultFont = preferences.DefaultFont;
     FDefaultBGColor = preferences.DefaultBGColor;
     FDefaultCharacter = FindCharacter(preferences.DefaultCharacter);
+    FMissingDefaultCharacter = MissingCharacterName(preferences.DefaultCharacter);
     FBootCount = preferences.BootCount;
     FNotesLoaded = true;
     if (FBootCount == 1) {
@@ -224,7 +236,9 @@ std::vector<TNote> TMainForm::NoteRecords() const {
         record.WindowTop = position.y();
         record.Font = note->Memo->Font();
         record.BGColor = note->Memo->Color();
-        if (const TSprite* sprite = CharacterAt(note->CharacterIndex())) {
+        if (note->MissingCharacter()) {
+            record.Character = *note->MissingCharacter();
+        } else if (const TSprite* sprite = CharacterAt(note->CharacterIndex())) {
             record.Character = sprite->Name;
         }
         records.push_back(std::move(record));
@@ -239,7 +253,9 @@ TPreferences TMainForm::CurrentPreferences() const {
     preferences.BootCount = FBootCount;
     preferences.DefaultFont = FDefaultFont;
     preferences.DefaultBGColor = FDefaultBGColor;
-    if (const TSprite* sprite = CharacterAt(FDefaultCharacter)) {
+    if (FMissingDefaultCharacter) {
+        preferences.DefaultCharacter = *FMissingDefaultCharacter;
+    } else if (const TSprite* sprite = CharacterAt(FDefaultCharacter)) {
         preferences.DefaultCharacter = sprite->Name;
     }
     return preferences;
@@ -308,6 +324,7 @@ void TMainForm::NewActionExecute() {
     note->Memo->SetFont(FDefaultFont);
     note->Memo->SetColor(FDefaultBGColor);
     note->SetCharacter(FDefaultCharacter);
+    note->SetMissingCharacter(FMissingDefaultCharacter);
     note->Show();
     FNotes.push_back(note);
     note->raise();

@@ -5,6 +5,7 @@
 
 #include <QPointer>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,9 @@ class TMainForm : public TForm, public TDialogController, public TNoteHost {
     // The character catalogue.
     void LoadCharacters();
     int FindCharacter(const std::string& name) const;
+    // `name` when it may be the name of a package that could not be read in this run: kept in
+    // the files, so that the character comes back once its package reads again.
+    std::optional<std::string> MissingCharacterName(const std::string& name) const;
     // The character at index, or the first one for an index outside the catalogue.
     TSprite* CharacterAt(int index) const override;
     int CharacterCount() const override { return FCharacters ? FCharacters->CharacterCount() : 0; }
@@ -171,6 +175,7 @@ class TMainForm : public TForm, public TDialogController, public TNoteHost {
     TFont FDefaultFont;
     TColor FDefaultBGColor = clBlack;
     int FDefaultCharacter = 0;
+    std::optional<std::string> FMissingDefaultCharacter;  // as a note's MissingCharacter
 
     TConfigForm* FConfigForm = nullptr;
     TZozedPropForm* FZozedPropForm = nullptr;

@@ -145,6 +145,9 @@ void TZozedForm::FormCreate() {
 }
 
 void TZozedForm::SetCharacter(int index) {
+    if (index != FCharacterIndex) {
+        FMissingCharacter.reset();
+    }
     FCharacterIndex = index;
     if (const TSprite* sprite = FHost.CharacterAt(index)) {
         Timer->SetInterval(sprite->AnimationInterval);

@@ -45,9 +45,16 @@ class TZozedForm : public TForm, public TPropertyTarget {
     QAction* CloseItem = nullptr;  // "削除(&D)...": deletes the note; Close() closes the window
 
     // Stores the catalogue index (also one outside the catalogue) and times the animation by the
-    // character that the index stands for.
+    // character that the index stands for. Another index than the note's forgets a missing
+    // character's name.
     void SetCharacter(int index) override;
     int CharacterIndex() const { return FCharacterIndex; }
+    // The name of the note's character when its package could not be read in this run: the note
+    // shows the first character, and the files keep this name until another character is chosen.
+    void SetMissingCharacter(std::optional<std::string> name) {
+        FMissingCharacter = std::move(name);
+    }
+    const std::optional<std::string>& MissingCharacter() const { return FMissingCharacter; }
 
     // What the properties dialog edits.
     TFont MemoFont() const override;
@@ -103,6 +110,7 @@ class TZozedForm : public TForm, public TPropertyTarget {
     int FFrameCounter = 0;
     double FCreatedAt = 0;
     int FCharacterIndex = 0;
+    std::optional<std::string> FMissingCharacter;
     std::unique_ptr<TBitmap> FBuffer;
     // Running while the note is shown but not on any screen (another workspace, minimised): the
     // animation stops, and the counter catches up when the note comes back into view.

@@ -434,6 +434,47 @@ TEST_F(MainFormTest, UnreadablePackageIsReportedAndTheProgramStartsWithTheOthers
     EXPECT_EQ(ReadNotes(main.Files().SettingsBase)[0].Character, "Tobble");
 }
 
+TEST_F(MainFormTest, CharactersOfAnUnreadablePackageStayInTheFilesUntilAnotherIsChosen) {
+    // Kerro's package cut short, as a half-copied download is: Kerro is missing in this run.
+    std::filesystem::resize_file(Folder / "Kerro.vlf", 100);
+    WritePackage(Folder / "Other.vlf",
+                 "Name=Other\r\nPatternWidth=32\r\nPatternHeight=32\r\n"
+                 "PatternCount=1\r\nAnimationInterval=100\r\n");
+    TNote kerro;
+    kerro.Character = "Kerro";
+    TNote tobble;
+    tobble.Character = "Tobble";
+    TNote gone;
+    gone.Character = "Kerro";
+    WriteNotes(Folder / "VLZozed", {kerro, tobble, gone});
+    TPreferences preferences;
+    preferences.BootCount = 4;
+    preferences.DefaultCharacter = "Kerro";
+    WritePreferences(Folder / "VLZozed", preferences);
+
+    TMainForm& main = Start();
+    ASSERT_EQ(main.Notes().size(), 3u);
+    EXPECT_EQ(main.Notes()[0]->CharacterIndex(), 0);  // shown as the first character
+    main.Notes()[1]->Memo->SetText("edited");
+    // Chosen by the user: the second character (the first is what the note shows).
+    const std::string second = main.CharacterName(1);
+    main.Notes()[2]->SetCharacter(1);
+    main.NewActionExecute();  // made with the default character
+    main.SaveAll();
+
+    std::vector<std::string> characters;
+    for (const TNote& note : ReadNotes(main.Files().SettingsBase)) {
+        characters.push_back(note.Character);
+    }
+    EXPECT_EQ(characters, (std::vector<std::string>{"Kerro", "Tobble", second, "Kerro"}));
+    EXPECT_EQ(ReadPreferences(main.Files().SettingsBase).DefaultCharacter, "Kerro");
+
+    // A new default chosen by the user replaces the missing one.
+    main.SetNoteDefaults(TFont{}, clBlack, 1);
+    main.SaveAll();
+    EXPECT_EQ(ReadPreferences(main.Files().SettingsBase).DefaultCharacter, second);
+}
+
 TEST_F(MainFormTest, WithoutAReadablePackageNothingIsSaved) {
     std::filesystem::remove(Folder / "Tobble.vlf");
     std::filesystem::remove(Folder / "Kerro.vlf");

@@ -65,6 +65,7 @@ bool TCharacterCatalogue::LoadCharacters() {
             const std::string message = ExceptionText(std::current_exception());
             std::fprintf(stderr, "VLZozed: %s: %s\n", path.c_str(), message.c_str());
             ShowMessageBox(message, ApplicationTitle, MB_OK | MB_ICONERROR);
+            leftOut_ = true;
             continue;
         }
         Characters.push_back(std::move(character));
@@ -89,6 +90,15 @@ std::int32_t TCharacterCatalogue::FindCharacter(std::string_view name) const {
         }
     }
     return 0;
+}
+
+bool TCharacterCatalogue::HasCharacter(std::string_view name) const {
+    for (const auto& character : Characters) {
+        if (character->Name == name) {
+            return true;
+        }
+    }
+    return false;
 }
 
 TSprite* TCharacterCatalogue::CharacterAt(std::int32_t index) const {

@@ -33,6 +33,11 @@ class TCharacterCatalogue {
 
     // The index of the first character whose name equals `name` byte for byte, or 0.
     std::int32_t FindCharacter(std::string_view name) const;
+    // Whether a package found at start-up could not be read and is missing in this run. A name
+    // that no character bears may then be that package's.
+    bool PackagesLeftOut() const { return leftOut_; }
+    // Whether some character bears exactly `name`.
+    bool HasCharacter(std::string_view name) const;
     // The character at `index`; the first one for an index outside the catalogue; nullptr only
     // for an empty catalogue (never after LoadCharacters). The catalogue keeps ownership.
     TSprite* CharacterAt(std::int32_t index) const;
@@ -44,6 +49,7 @@ class TCharacterCatalogue {
     std::vector<std::string> folders_;
     std::vector<std::unique_ptr<TSprite>> Characters;
     bool loaded_ = false;
+    bool leftOut_ = false;
 };
 
 // The box that ends a start-up without usable characters.
