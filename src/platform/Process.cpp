@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <thread>
 
-extern char** environ;
+#include "platform/OwnEnvironment.h"
 
 namespace vlz {
 namespace {
@@ -26,6 +26,14 @@ pid_t Spawn(const std::vector<std::string>& words) {
         arguments.push_back(const_cast<char*>(word.c_str()));
     }
     arguments.push_back(nullptr);
+    // The program's own settings for the libraries it runs on are not the started program's.
+    std::vector<std::string> environment = ChildEnvironment();
+    std::vector<char*> variables;
+    variables.reserve(environment.size() + 1);
+    for (std::string& variable : environment) {
+        variables.push_back(variable.data());
+    }
+    variables.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
@@ -38,8 +46,8 @@ pid_t Spawn(const std::vector<std::string>& words) {
     posix_spawnattr_setsigmask(&attributes, &noSignals);
 
     pid_t process = 0;
-    int error =
-        posix_spawnp(&process, arguments.front(), &actions, &attributes, arguments.data(), environ);
+    int error = posix_spawnp(&process, arguments.front(), &actions, &attributes, arguments.data(),
+                             variables.data());
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     return error == 0 ? process : 0;

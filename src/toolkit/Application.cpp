@@ -15,6 +15,7 @@
 #include "platform/Exception.h"
 #include "platform/ExceptionText.h"
 #include "platform/MessageBox.h"
+#include "platform/OwnEnvironment.h"
 #include "toolkit/Form.h"
 #include "toolkit/X11Window.h"
 
@@ -112,23 +113,20 @@ bool PrepareDisplay() {
     // The notes repaint small rectangles of small windows several times a second. Through shared
     // memory each such repaint first waits for the X server to have read the previous one (a round
     // trip, two thread wake-ups); sending the few pixels along with the request waits for nothing.
-    setenv("QT_XCB_NO_MITSHM", "1", 0);
+    SetOwnEnvironment("QT_XCB_NO_MITSHM", "1", false);
     // Without a session bus address the tray's first look for a StatusNotifierItem host makes the
     // bus library fork a helper that would find or start a bus for the display. Forked while
     // other threads of the program run, that child can stay stuck before it starts the helper,
     // and the tray, so start-up, waits for it for ever. A session without the address has no
     // tray host on a bus to find: the icon goes to the XEmbed tray at once.
-    const char* sessionBus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-    if (sessionBus == nullptr || *sessionBus == '\0') {
-        setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/no-session-bus", 1);
-    }
+    SetOwnEnvironment("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/no-session-bus", false);
     if (platformChosen) {
         return true;
     }
     if (hasX) {
         // Also in a Wayland session: windows on Wayland cannot place themselves, so the notes
         // would lose their places; on XWayland they keep them, and the tray works as on X11.
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
+        SetOwnEnvironment("QT_QPA_PLATFORM", "xcb");
         return true;
     }
     if (hasWayland) {

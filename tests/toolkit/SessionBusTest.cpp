@@ -8,7 +8,9 @@
 #include <QDBusConnection>
 #include <atomic>
 #include <cstdlib>
+#include <string>
 
+#include "platform/OwnEnvironment.h"
 #include "support/QtApplication.h"
 #include "toolkit/Application.h"
 
@@ -30,6 +32,10 @@ TEST(SessionBus, WithoutAnAddressNoHelperIsForked) {
 
     EXPECT_FALSE(QDBusConnection::sessionBus().isConnected());
     EXPECT_EQ(forks.load(), 0);
+    // Programs started from the notes look for a bus of their own.
+    for (const std::string& variable : ChildEnvironment()) {
+        EXPECT_NE(variable.rfind("DBUS_SESSION_BUS_ADDRESS=", 0), 0u) << variable;
+    }
 }
 
 TEST(SessionBus, AnAddressTheSessionGivesIsKept) {
