@@ -109,7 +109,12 @@ int main(int argc, char** argv) {
     // Start-up leaves freed memory behind (packages read, pictures decoded, the font
     // configuration parsed, the first layouts) and the code that did it mapped; once the notes
     // are painted both go back, and what the notes go on using maps in again as it is touched.
-    QTimer::singleShot(2000, &application, [] {
+    // The font thread is waited for first: a thread's faces are unmapped as it ends, and pages
+    // are only dropped from mappings that stay what they were when they were listed.
+    QTimer::singleShot(2000, &application, [&fonts] {
+        if (fonts.joinable()) {
+            fonts.join();
+        }
         ReturnFreeMemory();
         ReleaseFilePages();
     });

@@ -20,6 +20,8 @@ void ReturnFreeMemory();
 // that are mapped now: a start-up touches many that a quiet program never needs again, and what
 // it does need maps back in, a page at a time, when it is touched. The files' pages stay in the
 // system's cache, shared with other programs; private copies (relocated data) stay as they are.
+// Call only while no other thread maps or unmaps files: the mappings are listed first and advised
+// after, and memory mapped in the place of a listed file mapping in between would be emptied.
 void ReleaseFilePages();
 
 }  // namespace vlz

@@ -66,10 +66,12 @@ bool PrepareDisplay();
 // the system colours from the desktop palette. Call once after the application object exists.
 void PrepareDesktop(TApplication& application);
 
-// Reads the font configuration and loads the Japanese face the notes show (with the faces that
-// stand in for characters it lacks) on another thread, while this one goes on building the
-// program. The returned thread is done with it when it can be joined; let it go out of scope no
-// later than the application object. Call after PrepareDesktop.
+// Reads the font configuration and has Qt's font database find the Japanese face the notes show
+// and the faces that stand in for characters it lacks, on another thread, while this one goes on
+// building the program. Both are shared by every thread; the faces themselves are opened again by
+// the thread that draws (Qt keeps opened faces per thread), from files then in the system's
+// cache. The returned thread is done when it can be joined; let it go out of scope no later than
+// the application object. Call after PrepareDesktop.
 std::jthread PrepareFonts();
 
 }  // namespace vlz
