@@ -69,6 +69,8 @@ void TReadPackageFile::OpenStream(TStream& stream) {
     }
     // Each entry: a name of up to 255 bytes after its length byte, then Offset and Size.
     entries_.resize(static_cast<std::size_t>(count));
+    upperCaseNames_.clear();
+    upperCaseNames_.reserve(entries_.size());
     TLittleEndianReader reader(directory.data(), directory.size());
     for (TPackageEntry& entry : entries_) {
         const std::uint8_t length = reader.U8();
@@ -77,6 +79,7 @@ void TReadPackageFile::OpenStream(TStream& stream) {
         reader.Skip(PackageNameCapacity);
         entry.Offset = reader.I32();
         entry.Size = reader.I32();
+        upperCaseNames_.push_back(Cp932CodePageUpperCase(entry.Name));
     }
     count_ = count;
     dataStart_ = stream.Position();
@@ -93,6 +96,7 @@ void TReadPackageFile::Close() {
     ownsStream_ = false;
     stream_ = nullptr;
     entries_.clear();
+    upperCaseNames_.clear();
     count_ = 0;
     dataStart_ = 0;
 }
@@ -108,8 +112,8 @@ std::int32_t TReadPackageFile::IndexOf(std::string_view name) const {
     // Every entry is compared, so a later entry of the same name wins.
     std::string wanted = Cp932CodePageUpperCase(name);
     std::int32_t result = -1;
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
-        if (Cp932CodePageUpperCase(entries_[i].Name) == wanted) {
+    for (std::size_t i = 0; i < upperCaseNames_.size(); ++i) {
+        if (upperCaseNames_[i] == wanted) {
             result = static_cast<std::int32_t>(i);
         }
     }

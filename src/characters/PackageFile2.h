@@ -71,6 +71,7 @@ class TReadPackageFile {
     std::int64_t dataStart_ = 0;
     std::int16_t count_ = 0;
     std::vector<TPackageEntry> entries_;
+    std::vector<std::string> upperCaseNames_;  // what IndexOf compares, one per entry
 };
 
 }  // namespace vlz
