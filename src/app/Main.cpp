@@ -433,7 +433,15 @@ void TMainForm::TrayIconMouseDown(TObject& /*Sender*/, TMouseButton Button, TShi
 }
 
 void TMainForm::TimerTimer() {
-    SaveAll();
+    // As for the quick saves: a failure the user has been told of, with the copy that holds the
+    // notes, is not told again at every tick. The close query tells every one.
+    try {
+        SaveAll();
+    } catch (const ESaveError& error) {
+        if (!error.Repeated()) {
+            throw;
+        }
+    }
 }
 
 void TMainForm::FormCloseQuery(bool& CanClose) {

@@ -325,10 +325,11 @@ TEST_F(MainFormTest, SaveErrorNamesTheEmergencyCopyAndTheCloseWaits) {
     EXPECT_NE(text.find(copies[0]), std::string::npos) << text;
     EXPECT_EQ(ReadNotes(RemoveFileExt(copies[0]))[0].Memo, main.Notes()[0]->Memo->Text());
 
-    // At the end of the session the notes are safe in the copy: the program ends without a box.
+    // At the end of the session the notes are safe in the copy the user was told of: the
+    // program ends without a box.
     EXPECT_TRUE(main.EndSession());
     EXPECT_EQ(Boxes.Boxes.size(), before + 1);
-    EXPECT_EQ(EmergencyCopies().size(), 2u);
+    EXPECT_EQ(EmergencyCopies(), copies);
 }
 
 TEST_F(MainFormTest, EndOfSessionWaitsWhenTheNotesCouldGoNowhere) {
@@ -392,6 +393,27 @@ TEST_F(MainFormTest, QuickSavesThatFailTellOnceAndKeepTheCopyUpToDate) {
         [&] { return ReadNotes(copy)[0].Memo.find("その後の追記") != std::string::npos; }));
     EXPECT_EQ(Boxes.Boxes.size(), 1u);
     EXPECT_EQ(EmergencyCopies().size(), 1u);
+}
+
+TEST_F(MainFormTest, AutoSaveTicksThatFailTellOnceAndEveryCloseTellsAgain) {
+    TMainForm& main = Start();
+    std::filesystem::create_directory(Folder / "VLZozed.ini");
+    main.SetMinuteLength(20);
+    main.SetAutoBackupInterval(1);
+    testing::RunEventsFor(400);
+    ASSERT_EQ(Boxes.Boxes.size(), 1u);
+    const std::vector<std::string> copies = EmergencyCopies();
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_NE(Boxes.Boxes[0].Text.find(copies[0]), std::string::npos) << Boxes.Boxes[0].Text;
+
+    // The user asked to end the program: each refused close says why, and where the notes are.
+    for (const std::size_t boxes : {2u, 3u}) {
+        EXPECT_FALSE(main.Close());
+        ASSERT_EQ(Boxes.Boxes.size(), boxes);
+        EXPECT_NE(Boxes.Boxes.back().Text.find(copies[0]), std::string::npos)
+            << Boxes.Boxes.back().Text;
+    }
+    EXPECT_EQ(EmergencyCopies(), copies);
 }
 
 TEST_F(MainFormTest, TheAutoSaveTimerStillRotatesTheBackups) {

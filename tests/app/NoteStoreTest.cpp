@@ -3,6 +3,7 @@
 
 #include "app/core/NoteStore.h"
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -86,6 +87,36 @@ class NoteStoreTest : public ::testing::Test {
         EXPECT_EQ(ProgramFiles(), before);
     }
 
+    // Auto-save ticks that the disk refuses, more than the copies kept: one copy, with the newest
+    // notes, told of once.
+    void ExpectFullSavesToFailAsOne(TNoteStore& store) {
+        std::vector<std::string> copies;
+        std::vector<bool> repeated;
+        for (std::size_t tick = 0; tick <= TEmergencyCopies::KeptCopies; ++tick) {
+            try {
+                store.Save(LongNotes(std::to_string(tick)), TPreferences{}, TSaveKind::Full);
+                ADD_FAILURE() << "the save of tick " << tick << " should have failed";
+            } catch (const ESaveError& error) {
+                copies.push_back(error.EmergencyCopy());
+                repeated.push_back(error.Repeated());
+            }
+        }
+        ASSERT_EQ(copies.size(), TEmergencyCopies::KeptCopies + 1);
+        std::vector<bool> toldOnce(copies.size(), true);
+        toldOnce[0] = false;
+        EXPECT_EQ(repeated, toldOnce);
+        EXPECT_EQ(store.EmergencyCopies().Copies(), std::vector<std::string>{copies[0]});
+        EXPECT_EQ(ReadNotes(RemoveFileExt(copies[0])),
+                  LongNotes(std::to_string(TEmergencyCopies::KeptCopies)));
+    }
+
+    // Notes whose file needs a few blocks more than the note file of an earlier run. A memo is
+    // read back to its 2047th byte only, so it takes several.
+    static std::vector<TNote> LongNotes(const std::string& memo) {
+        std::vector<TNote> notes(6, Notes(std::string(2000, 'x') + memo)[0]);
+        return notes;
+    }
+
     testing::TemporaryFolder Folder;
     TFileLocations Files;
 };
@@ -165,13 +196,14 @@ TEST_F(NoteStoreTest, QuickSavesThatKeepFailingRewriteOneCopyAndTellOnce) {
     EXPECT_TRUE(secondRepeated);
     EXPECT_EQ(ReadNotes(RemoveFileExt(first)), Notes("two"));
 
-    // The auto-save timer's failure is one of its own, told each time.
+    // The auto-save timer's failure is one more of the same run.
     const auto [third, thirdRepeated] = failure("three", TSaveKind::Full);
-    EXPECT_NE(third, first);
-    EXPECT_FALSE(thirdRepeated);
+    EXPECT_EQ(third, first);
+    EXPECT_TRUE(thirdRepeated);
     const auto [fourth, fourthRepeated] = failure("four", TSaveKind::Quick);
-    EXPECT_EQ(fourth, third);
+    EXPECT_EQ(fourth, first);
     EXPECT_TRUE(fourthRepeated);
+    EXPECT_EQ(ReadNotes(RemoveFileExt(first)), Notes("four"));
 
     // A good save ends the run of failures: the next one is new again.
     fs::remove(Folder / "program/VLZozed.ini");
@@ -181,7 +213,73 @@ TEST_F(NoteStoreTest, QuickSavesThatKeepFailingRewriteOneCopyAndTellOnce) {
     fs::create_directory(Folder / "program/VLZozed.ini");
     const auto [sixth, sixthRepeated] = failure("six", TSaveKind::Quick);
     EXPECT_FALSE(sixthRepeated);
-    EXPECT_EQ(store.EmergencyCopies().Copies(), (std::vector<std::string>{first, third, sixth}));
+    EXPECT_EQ(store.EmergencyCopies().Copies(), (std::vector<std::string>{first, sixth}));
+}
+
+TEST_F(NoteStoreTest, FullSavesThatKeepFailingTellOnceAndRotateTheBackupsOnce) {
+    const fs::path program = Folder.Path() / "program";
+    testing::RunWithPrivateMounts([&](testing::PrivateMounts& mounts) {
+        SCOPED_TRACE("a disk with room for the backups but not for the longer note file");
+        mounts.MountTiny(program);
+        StoreEarlierRun();
+        const std::string yesterday = Contents(program / "VLZozed.ini");
+        mounts.FillUp(program);
+        fs::resize_file(program / "filler", fs::file_size(program / "filler") - 4096);
+        TNoteStore store(Files);
+        ExpectFullSavesToFailAsOne(store);
+        EXPECT_EQ(Contents(program / "VLZozed.ini"), yesterday);
+        EXPECT_EQ(Contents(program / "VLZozed.bak"), yesterday);
+        EXPECT_EQ(Contents(program / "VLZozed.bk2"), "first backup");
+
+        // The first backup holds the note file the failed saves left: the good save after them
+        // keeps both generations, and the one after that rotates as ever.
+        fs::remove(program / "filler");
+        store.Save(LongNotes("room again"), TPreferences{}, TSaveKind::Full);
+        EXPECT_EQ(Contents(program / "VLZozed.bak"), yesterday);
+        EXPECT_EQ(Contents(program / "VLZozed.bk2"), "first backup");
+        const std::string roomAgain = Contents(program / "VLZozed.ini");
+        store.Save(Notes("later"), TPreferences{}, TSaveKind::Full);
+        EXPECT_EQ(Contents(program / "VLZozed.bak"), roomAgain);
+        EXPECT_EQ(Contents(program / "VLZozed.bk2"), yesterday);
+    });
+    fs::remove_all(Folder.Path() / "state");
+    testing::RunWithPrivateMounts([&](testing::PrivateMounts& mounts) {
+        SCOPED_TRACE("a folder that refuses every change, then takes them again");
+        StoreEarlierRun();
+        const std::string yesterday = Contents(program / "VLZozed.ini");
+        mounts.MakeReadOnly(program);
+        TNoteStore store(Files);
+        ExpectFullSavesToFailAsOne(store);
+        EXPECT_EQ(Contents(program / "VLZozed.bak"), "first backup");
+        EXPECT_EQ(Contents(program / "VLZozed.bk2"), "second backup");
+
+        // The rotations that the folder refused are not made up for: the good save rotates once.
+        ASSERT_EQ(::umount(program.c_str()), 0);
+        store.Save(Notes("writable again"), TPreferences{}, TSaveKind::Full);
+        EXPECT_EQ(ReadNotes(Files.SettingsBase), Notes("writable again"));
+        EXPECT_EQ(Contents(program / "VLZozed.bak"), yesterday);
+        EXPECT_EQ(Contents(program / "VLZozed.bk2"), "first backup");
+    });
+}
+
+TEST_F(NoteStoreTest, QuickSavesBetweenFailedFullSavesLoseNoGeneration) {
+    testing::RunWithPrivateMounts([&](testing::PrivateMounts& mounts) {
+        const fs::path program = Folder.Path() / "program";
+        mounts.MountTiny(program);
+        StoreEarlierRun();
+        const std::string yesterday = Contents(program / "VLZozed.ini");
+        mounts.FillUp(program);
+        fs::resize_file(program / "filler", fs::file_size(program / "filler") - 4096);
+        TNoteStore store(Files);
+        EXPECT_THROW(store.Save(LongNotes("tick"), TPreferences{}, TSaveKind::Full), ESaveError);
+        EXPECT_THROW(store.Save(LongNotes("typing"), TPreferences{}, TSaveKind::Quick), ESaveError);
+        fs::remove(program / "filler");
+        store.Save(Notes("typing on"), TPreferences{}, TSaveKind::Quick);
+        store.Save(Notes("tick again"), TPreferences{}, TSaveKind::Full);
+        EXPECT_EQ(ReadNotes(Files.SettingsBase), Notes("tick again"));
+        EXPECT_EQ(Contents(program / "VLZozed.bak"), yesterday);
+        EXPECT_EQ(Contents(program / "VLZozed.bk2"), "first backup");
+    });
 }
 
 TEST_F(NoteStoreTest, OnlyTheFullSaveRotatesTheBackupsAndAnUnchangedFileIsNotWritten) {

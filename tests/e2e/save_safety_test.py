@@ -2,7 +2,7 @@
 
 A box left open at start-up past many auto-save periods changes no file; edits typed in bursts
 survive a SIGKILL at any moment once the user has paused; a folder that refuses the save loses
-nothing either, for root too.
+nothing either, for root too, and its auto-saves tell the user once.
 
 Usage: save_safety_test.py <folder holding VLZozed and the *.vlf packages>
 
@@ -64,15 +64,14 @@ class SaveSafetyTest(ProgramTestCase):
     def type_text(self, text):
         self.desktop.xdotool("type", "--delay", "15", text)
 
-    def wait_for_box(self):
+    def open_box(self):
         """An open message box of the program: a window with its title that is no note."""
-        def box():
-            return next((window for window in
-                         self.desktop.existing_windows(self.desktop.search_windows(name=TITLE))
-                         if (window.width, window.height) != NOTE_SIZE and window.viewable),
-                        None)
+        return next((window for window in
+                     self.desktop.existing_windows(self.desktop.search_windows(name=TITLE))
+                     if (window.width, window.height) != NOTE_SIZE and window.viewable), None)
 
-        return self.desktop.wait_until(box, 20, "no message box")
+    def wait_for_box(self):
+        return self.desktop.wait_until(self.open_box, 20, "no message box")
 
     def emergency_copies(self):
         folder = os.path.join(self.state, "vlzozed")
@@ -197,21 +196,52 @@ class SaveSafetyTest(ProgramTestCase):
             lambda: read_ini(copy)[0][1]["Memo"] == "before after later", 10,
             "the copy does not keep up with the typing")
 
-        # Exit: the save fails, a box names a new copy, and the program stays.
+        # Exit: the save fails, a box says so again, and the program stays; the notes stay in
+        # the copy the user was told of.
         self.open_tray_menu()
         self.choose("x")
         self.wait_for_box()
         self.desktop.key("Return")
-        self.desktop.wait_until(lambda: len(self.emergency_copies()) == 2, 10, "no second copy")
         self.assertIsNone(self.program.poll())
+        self.assertEqual(self.emergency_copies(), [copy])
 
-        # The end of the session: the notes go to one more copy and the program ends.
+        # The end of the session: the notes are in that copy still, and the program ends.
         self.program.send_signal(signal.SIGTERM)
         self.assertEqual(self.wait_for_exit(), 0)
         self.assertIn("に書き込めません", self.desktop.log_of(self.program))
+        self.assertEqual(self.emergency_copies(), [copy])
+        self.assertEqual(read_ini(copy)[0][1]["Memo"], "before after later")
+        self.assertEqual(self.stored_files(), before)
+
+
+    def test_auto_saves_into_a_folder_that_refuses_them_tell_once(self):
+        self.store_notes(["before"], interval=1)
+        with open(self.folder.file("VLZozed.bak"), "wb") as file:
+            file.write(b"first backup")
+        before = self.stored_files()
+        # A minute of 100 ms: an auto-save tick every tenth of a second.
+        self.start(env=self.environment(VLZ_TEST_MINUTE_MS="100"),
+                   wrapper=self.read_only_program_folder())
+        self.wait_for_box()
+        self.desktop.key("Return")
+        self.desktop.wait_until(lambda: self.open_box() is None, 10, "the box stays")
+
+        # Twenty more ticks fail as the first did: no box, and the notes in the one copy.
+        time.sleep(2)
+        self.assertIsNone(self.open_box())
         copies = self.emergency_copies()
-        self.assertEqual(len(copies), 3)
-        self.assertEqual(read_ini(copies[-1])[0][1]["Memo"], "before after later")
+        self.assertEqual(len(copies), 1)
+        self.assertEqual(read_ini(copies[0])[0][1]["Memo"], "before")
+
+        # Exit tells again, and the end of the session ends the program.
+        self.open_tray_menu()
+        self.choose("x")
+        self.wait_for_box()
+        self.desktop.key("Return")
+        self.assertIsNone(self.program.poll())
+        self.program.send_signal(signal.SIGTERM)
+        self.assertEqual(self.wait_for_exit(), 0)
+        self.assertEqual(self.emergency_copies(), copies)
         self.assertEqual(self.stored_files(), before)
 
 

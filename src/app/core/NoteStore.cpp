@@ -8,6 +8,18 @@
 #include "platform/FileReplace.h"
 
 namespace vlz {
+namespace {
+
+// A file that cannot be read is as one that is not there: the backups' rotation copies neither.
+std::optional<std::string> ReadOrNothing(const std::string& path) {
+    try {
+        return ReadFileIfExists(path);
+    } catch (const Exception&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace
 
 TNoteStore::TNoteStore(const TFileLocations& files)
     : FSettingsBase(files.SettingsBase),
@@ -21,17 +33,7 @@ void TNoteStore::Save(const std::vector<TNote>& notes, const TPreferences& prefe
     // file's own write error.
     MakeUserFolder(FSettingsFolder);
     if (kind == TSaveKind::Full) {
-        // The backups move on only for a note file that takes their place: with none, or with a
-        // folder in its place, the save fails or starts afresh, and moving them would only lose
-        // the older generation.
-        if (FBeforeQuickSaves) {
-            if (*FBeforeQuickSaves) {
-                RotateBackups(FSettingsBase, *FBeforeQuickSaves);
-            }
-            FBeforeQuickSaves.reset();
-        } else if (std::filesystem::is_regular_file(TNoteFileNames(FSettingsBase).NoteFile)) {
-            RotateBackups(FSettingsBase);
-        }
+        RotateBackups();
     } else if (!FBeforeQuickSaves) {
         try {
             FBeforeQuickSaves = ReadFileIfExists(TNoteFileNames(FSettingsBase).NoteFile);
@@ -43,21 +45,47 @@ void TNoteStore::Save(const std::vector<TNote>& notes, const TPreferences& prefe
     try {
         WriteNotes(FSettingsBase, notes);
     } catch (const std::exception& error) {
-        FailNotes(WithFullStop(error.what()), notes, kind);
+        FailNotes(WithFullStop(error.what()), notes);
     }
     try {
         WritePreferences(FSettingsBase, preferences);
     } catch (const std::exception& error) {
-        Fail(WithFullStop(error.what()), true, kind, std::string());
+        Fail(WithFullStop(error.what()), true, std::string());
     }
     FFailure.clear();
     FFailedCopy.clear();
+    if (kind == TSaveKind::Full) {
+        FFailedSinceRotation = false;
+    }
 }
 
-void TNoteStore::FailNotes(const std::string& error, const std::vector<TNote>& notes,
-                           TSaveKind kind) {
+void TNoteStore::RotateBackups() {
+    // The backups move on only for a note file that takes their place: with none, or with a
+    // folder in its place, the save fails or starts afresh, and moving them would only lose the
+    // older generation.
+    const std::optional<std::optional<std::string>> beforeQuickSaves = FBeforeQuickSaves;
+    FBeforeQuickSaves.reset();
+    const std::string noteFile = TNoteFileNames(FSettingsBase).NoteFile;
+    if (beforeQuickSaves) {
+        if (*beforeQuickSaves && !FirstBackupHolds(*beforeQuickSaves)) {
+            vlz::RotateBackups(FSettingsBase, *beforeQuickSaves);
+        }
+    } else if (std::filesystem::is_regular_file(noteFile) &&
+               !(FFailedSinceRotation && FirstBackupHolds(ReadOrNothing(noteFile)))) {
+        vlz::RotateBackups(FSettingsBase);
+    }
+}
+
+bool TNoteStore::FirstBackupHolds(const std::optional<std::string>& noteFile) const {
+    // Only a run of failed saves leaves the note file as the backups last took it; an unchanged
+    // file that saves well rotates as it always has.
+    return FFailedSinceRotation && noteFile &&
+           ReadOrNothing(TNoteFileNames(FSettingsBase).FirstBackup) == noteFile;
+}
+
+void TNoteStore::FailNotes(const std::string& error, const std::vector<TNote>& notes) {
     std::string copy;
-    if (kind == TSaveKind::Quick && !FFailedCopy.empty()) {
+    if (!FFailedCopy.empty()) {
         try {
             FCopies.Rewrite(FFailedCopy, notes);
             copy = FFailedCopy;
@@ -71,17 +99,17 @@ void TNoteStore::FailNotes(const std::string& error, const std::vector<TNote>& n
         } catch (const std::exception& copyError) {
             FFailedCopy.clear();
             Fail(error + "\n付箋の控えも保存できません: " + WithFullStop(copyError.what()), false,
-                 kind, std::string());
+                 std::string());
         }
     }
     FFailedCopy = copy;
-    Fail(error + "\n付箋は代わりに " + copy + " に保存しました.", true, kind, copy);
+    Fail(error + "\n付箋は代わりに " + copy + " に保存しました.", true, copy);
 }
 
-void TNoteStore::Fail(const std::string& message, bool notesKept, TSaveKind kind,
-                      const std::string& copy) {
-    const bool repeated = kind == TSaveKind::Quick && message == FFailure;
+void TNoteStore::Fail(const std::string& message, bool notesKept, const std::string& copy) {
+    const bool repeated = message == FFailure;
     FFailure = message;
+    FFailedSinceRotation = true;
     throw ESaveError(message, notesKept, repeated, copy);
 }
 

@@ -33,8 +33,8 @@ class ESaveError : public Exception {
     // The notes are on the disk: in the note file (only the preferences failed) or in an
     // emergency copy.
     bool NotesKept() const { return FNotesKept; }
-    // A quick save that failed as the save before it did, with the same message: the user has
-    // been told already.
+    // A save that failed as the save before it did, with the same message: the user has been
+    // told already.
     bool Repeated() const { return FRepeated; }
     // The copy that holds the notes, or empty.
     const std::string& EmergencyCopy() const { return FEmergencyCopy; }
@@ -50,17 +50,19 @@ class TNoteStore {
     explicit TNoteStore(const TFileLocations& files);
 
     // Raises ESaveError when a file cannot be written; what was not written stays as it was. A
-    // quick save that fails while the saves before it failed rewrites their emergency copy instead
-    // of adding one: the copy the user was told of keeps the newest notes.
+    // save that fails while the saves before it failed rewrites their emergency copy instead of
+    // adding one: the copy the user was told of keeps the newest notes, and is never pruned for
+    // newer ones. While saves fail, a full save does not rotate a note file that the first backup
+    // holds already, so that the older generation stays.
     void Save(const std::vector<TNote>& notes, const TPreferences& preferences, TSaveKind kind);
 
     const TEmergencyCopies& EmergencyCopies() const { return FCopies; }
 
   private:
-    [[noreturn]] void FailNotes(const std::string& error, const std::vector<TNote>& notes,
-                                TSaveKind kind);
-    [[noreturn]] void Fail(const std::string& message, bool notesKept, TSaveKind kind,
-                           const std::string& copy);
+    [[noreturn]] void FailNotes(const std::string& error, const std::vector<TNote>& notes);
+    [[noreturn]] void Fail(const std::string& message, bool notesKept, const std::string& copy);
+    void RotateBackups();
+    bool FirstBackupHolds(const std::optional<std::string>& noteFile) const;
 
     std::string FSettingsBase;
     std::string FSettingsFolder;
@@ -71,6 +73,9 @@ class TNoteStore {
     std::optional<std::optional<std::string>> FBeforeQuickSaves;
     std::string FFailure;     // the message of the last save, when it failed
     std::string FFailedCopy;  // the emergency copy of the failures since the last good save
+    // A save failed since the last full save that went well: the backups may hold the note file
+    // as it still is.
+    bool FFailedSinceRotation = false;
 };
 
 }  // namespace vlz
