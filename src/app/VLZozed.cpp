@@ -77,17 +77,17 @@ int main(int argc, char** argv) {
     mainForm->SetTrayHostMenu(&shell);
 #ifdef VLZ_TEST_HOOKS
     // The end-to-end tests see the auto-save timer's rules in seconds instead of minutes, and
-    // count on standard error the minutes that pass until the notes are loaded: a box shown at
-    // start-up is open for as many minutes as they count.
-    std::unique_ptr<QTimer> startUpMinutes;
+    // count the minutes as they pass on standard error: a box shown at start-up is open, or the
+    // auto-save timer has ticked, for as many minutes as they count.
+    std::unique_ptr<QTimer> minutes;
     if (const char* minute = std::getenv("VLZ_TEST_MINUTE_MS"); minute && std::atoi(minute) > 0) {
         mainForm->SetMinuteLength(std::atoi(minute));
-        startUpMinutes = std::make_unique<QTimer>();
-        startUpMinutes->setInterval(std::atoi(minute));
-        QObject::connect(startUpMinutes.get(), &QTimer::timeout, [count = 0]() mutable {
-            std::fprintf(stderr, "test hook: start-up minute %d\n", ++count);
+        minutes = std::make_unique<QTimer>();
+        minutes->setInterval(std::atoi(minute));
+        QObject::connect(minutes.get(), &QTimer::timeout, [count = 0]() mutable {
+            std::fprintf(stderr, "test hook: minute %d\n", ++count);
         });
-        startUpMinutes->start();
+        minutes->start();
     }
 #endif
     application.SetMainForm(mainForm.get());
@@ -103,9 +103,6 @@ int main(int argc, char** argv) {
     TTerminationWatcher termination([&] { mainForm->EndSession(); });
 
     Guarded([&] { mainForm->LoadAll(); });
-#ifdef VLZ_TEST_HOOKS
-    startUpMinutes.reset();
-#endif
     // Start-up leaves freed memory behind (packages read, pictures decoded, the font
     // configuration parsed, the first layouts) and the code that did it mapped; once the notes
     // are painted both go back, and what the notes go on using maps in again as it is touched.
