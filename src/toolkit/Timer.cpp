@@ -1,6 +1,8 @@
 #include "toolkit/Timer.h"
 
+#include <QPointer>
 #include <algorithm>
+#include <exception>
 #include <map>
 #include <memory>
 #include <vector>
@@ -118,8 +120,29 @@ void TTimer::SetShared(bool shared) {
 }
 
 void TTimer::Fire() {
-    if (FOnTimer) {
-        Guarded(FOnTimer);
+    if (!FOnTimer || FShowingError) {
+        return;
+    }
+    if (FClock == nullptr) {
+        Guarded(FOnTimer);  // its own timer waits for the error box
+        return;
+    }
+    // The error box runs an event loop, in which the clock, busy with this beat, would not beat
+    // again for any of its timers. The box comes after the beat, and until it is closed only this
+    // timer waits.
+    try {
+        FOnTimer();
+    } catch (...) {
+        FShowingError = true;
+        QMetaObject::invokeMethod(
+            this,
+            [self = QPointer<TTimer>(this), error = std::current_exception()] {
+                Guarded([&] { std::rethrow_exception(error); });
+                if (self) {
+                    self->FShowingError = false;
+                }
+            },
+            Qt::QueuedConnection);
     }
 }
 

@@ -7,7 +7,8 @@
 // A shared timer keeps the same rules but ticks in step with every other shared timer of its
 // interval, from one clock for all of them: twenty notes animating at four periods wake the
 // program four times per round, not twenty. Its period starts anew on the clock's beat, so its
-// first tick comes within one interval rather than after exactly one.
+// first tick comes within one interval rather than after exactly one. A shared timer whose tick
+// failed skips its ticks while its error is shown; the others of its clock tick on.
 
 #include <QObject>
 #include <QTimer>
@@ -43,6 +44,7 @@ class TTimer : public QObject {
     TSharedClock* FClock = nullptr;
     int FInterval = 1000;
     bool FEnabled = true;
+    bool FShowingError = false;  // a shared tick's error is being shown
     bool FShared = false;
     std::function<void()> FOnTimer;
 };

@@ -6,9 +6,11 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "doubles/ScriptedMessageBoxes.h"
 #include "support/EventLoop.h"
 #include "support/QtApplication.h"
 #include "toolkit/Timer.h"
@@ -91,6 +93,33 @@ TEST_F(SharedTimerTest, JoiningDuringABeatWaitsForTheNextBeat) {
     ASSERT_TRUE(RunUntil([&] { return beats.size() >= 3; }));
     EXPECT_EQ(beats[0], "a") << "the joiner waits for the next beat";
     EXPECT_EQ(beats[1], "aj");
+}
+
+TEST_F(SharedTimerTest, AFailedTickWaitsForItsErrorBoxWhileTheOthersTickOn) {
+    testing::ScriptedMessageBoxes boxes;
+    int failing = 0, other = 0;
+    // The box stays open until the other timer has ticked five times more.
+    int otherWhenShown = -1, failingWhileShown = 0;
+    boxes.WhileOpen = testing::KeepOpenUntil(
+        [&] {
+            if (otherWhenShown < 0) {
+                otherWhenShown = other;
+            }
+            failingWhileShown = failing;
+            return other >= otherWhenShown + 5;
+        },
+        3000);
+    auto failingTimer = SharedTimer(20, [&] {
+        if (++failing == 1) {
+            throw std::runtime_error("描けません");
+        }
+    });
+    auto otherTimer = SharedTimer(20, [&] { ++other; });
+    ASSERT_TRUE(RunUntil([&] { return boxes.Boxes.size() == 1 && failing >= 3; }));
+    EXPECT_EQ(boxes.Boxes[0].Text, "描けません.");
+    EXPECT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_GE(other, otherWhenShown + 5);
+    EXPECT_EQ(failingWhileShown, 1) << "the failed timer waits for its box";
 }
 
 TEST_F(SharedTimerTest, ClockStopsWhenNoTimerListens) {
