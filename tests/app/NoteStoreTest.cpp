@@ -67,6 +67,18 @@ class NoteStoreTest : public ::testing::Test {
         WritePreferences(Files.SettingsBase, TPreferences{});
     }
 
+    // An earlier run on a tiny disk that then fills up but for one block: room for the backups'
+    // copies, none for the longer note file. Returns the note file as the earlier run left it.
+    std::string StoreEarlierRunOnAnAlmostFullDisk(testing::PrivateMounts& mounts) {
+        const fs::path program = Folder.Path() / "program";
+        mounts.MountTiny(program);
+        StoreEarlierRun();
+        std::string yesterday = Contents(program / "VLZozed.ini");
+        mounts.FillUp(program);
+        fs::resize_file(program / "filler", fs::file_size(program / "filler") - 4096);
+        return yesterday;
+    }
+
     // A save the disk refuses leaves every file, backups included, as it was and puts the notes
     // into a new copy.
     void ExpectTheNotesInACopyAndEveryFileAsItWas(TNoteStore& store) {
@@ -220,11 +232,7 @@ TEST_F(NoteStoreTest, FullSavesThatKeepFailingTellOnceAndRotateTheBackupsOnce) {
     const fs::path program = Folder.Path() / "program";
     testing::RunWithPrivateMounts([&](testing::PrivateMounts& mounts) {
         SCOPED_TRACE("a disk with room for the backups but not for the longer note file");
-        mounts.MountTiny(program);
-        StoreEarlierRun();
-        const std::string yesterday = Contents(program / "VLZozed.ini");
-        mounts.FillUp(program);
-        fs::resize_file(program / "filler", fs::file_size(program / "filler") - 4096);
+        const std::string yesterday = StoreEarlierRunOnAnAlmostFullDisk(mounts);
         TNoteStore store(Files);
         ExpectFullSavesToFailAsOne(store);
         EXPECT_EQ(Contents(program / "VLZozed.ini"), yesterday);
@@ -265,11 +273,7 @@ TEST_F(NoteStoreTest, FullSavesThatKeepFailingTellOnceAndRotateTheBackupsOnce) {
 TEST_F(NoteStoreTest, QuickSavesBetweenFailedFullSavesLoseNoGeneration) {
     testing::RunWithPrivateMounts([&](testing::PrivateMounts& mounts) {
         const fs::path program = Folder.Path() / "program";
-        mounts.MountTiny(program);
-        StoreEarlierRun();
-        const std::string yesterday = Contents(program / "VLZozed.ini");
-        mounts.FillUp(program);
-        fs::resize_file(program / "filler", fs::file_size(program / "filler") - 4096);
+        const std::string yesterday = StoreEarlierRunOnAnAlmostFullDisk(mounts);
         TNoteStore store(Files);
         EXPECT_THROW(store.Save(LongNotes("tick"), TPreferences{}, TSaveKind::Full), ESaveError);
         EXPECT_THROW(store.Save(LongNotes("typing"), TPreferences{}, TSaveKind::Quick), ESaveError);
