@@ -247,6 +247,15 @@ class ExactEndToEndTest(ProgramTestCase):
         open(self.folder.file("empty.vlf"), "wb").close()
         os.symlink(self.folder.file("nowhere.bin"), self.folder.file("dangling.vlf"))
         os.mkdir(self.folder.file("folder.vlf"))
+        # Kerro may be the cut-short package: its note and the default keep their character.
+        write_ini(self.folder.file("VLZozed.ini"), [
+            ("0", {"Memo": "kerro", "WindowLeft": "100", "WindowTop": "100",
+                   "Character": "Kerro"}),
+            ("1", {"Memo": "tobble", "WindowLeft": "100", "WindowTop": "350",
+                   "Character": "Tobble"}),
+        ])
+        write_ini(self.folder.file("VLZozed_pref.ini"), [
+            ("System", {"BootCount": "2"}), ("DefaultZozedProperty", {"Character": "Kerro"})])
 
         self.launch()
         titles = self.answer_boxes(until=lambda: bool(self.note_ids()))
@@ -261,10 +270,12 @@ class ExactEndToEndTest(ProgramTestCase):
             self.assertIn(self.folder.file(name) + ": ", self.output())
         self.assertNotIn("folder.vlf", self.output())
 
-        [note] = self.wait_for_note_ids(1)
+        self.wait_for_note_ids(2)
         self.stop_with_sigterm()
-        [(_, keys)] = read_ini(self.folder.file("VLZozed.ini"))
-        self.assertEqual(keys["Character"], "Tobble")
+        saved = read_ini(self.folder.file("VLZozed.ini"))
+        self.assertEqual([keys["Character"] for _, keys in saved], ["Kerro", "Tobble"])
+        self.assertEqual(self.preferences()["DefaultZozedProperty"]["Character"], "Kerro")
+        self.assertEqual(self.preferences()["System"]["BootCount"], "3")
 
     def test_without_a_readable_package_the_program_ends_and_writes_nothing(self):
         for name in os.listdir(self.folder.path):
