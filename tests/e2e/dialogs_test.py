@@ -8,7 +8,9 @@ drives the dialogs with xdotool (the keyboard, as a user would) and reads what t
 """
 
 import os
+import shutil
 import subprocess
+import tempfile
 import time
 
 from program import CHARACTER_BOX, ProgramTestCase, main
@@ -17,6 +19,10 @@ from program import CHARACTER_BOX, ProgramTestCase, main
 # their frame within this time.
 CHARACTER_SHOTS = 6
 CHARACTER_SHOT_INTERVAL = 0.15
+
+# The middles of the About box's 開く and OK buttons, in the box's own coordinates.
+ABOUT_OPEN_BUTTON = (272 + 22, 65 + 8)
+ABOUT_OK_BUTTON = (252 + 37, 124 + 12)
 
 
 class DialogsEndToEndTest(ProgramTestCase):
@@ -91,6 +97,38 @@ class DialogsEndToEndTest(ProgramTestCase):
         # The right button now opens the menu.
         self.assertEqual(self.exit_program(button=3), 0)
         self.assertEqual(self.preferences()["Interface"]["MouseButtonMode"], "1")
+
+    def test_the_about_box_opens_its_address_in_the_environment_the_program_was_given(self):
+        # A stand-in for the desktop's opener, first on the path, notes what it was given.
+        opener = tempfile.mkdtemp(prefix="vlz-opener-")
+        self.addCleanup(shutil.rmtree, opener, True)
+        record = os.path.join(opener, "record")
+        script = os.path.join(opener, "xdg-open")
+        with open(script, "w") as file:
+            file.write("#!/bin/sh\n"
+                       f'{{ printf "%s\\n" "$@"; env; }} > "{record}.part"\n'
+                       f'mv "{record}.part" "{record}"\n')
+        os.chmod(script, 0o755)
+        # No platform chosen and no session bus: the program picks both for itself alone.
+        self.start(env={"PATH": opener + os.pathsep + os.environ["PATH"], "QT_QPA_PLATFORM": ""})
+        self.menu_command("a")
+        about = self.wait_for_dialog("Velloric付箋について")
+        self.desktop.click(about.x + ABOUT_OPEN_BUTTON[0], about.y + ABOUT_OPEN_BUTTON[1])
+        self.desktop.wait_until(lambda: os.path.exists(record), 20, "the opener was not run")
+
+        with open(record, encoding="utf-8") as file:
+            address, *variables = file.read().splitlines()
+        environment = dict(line.split("=", 1) for line in variables if "=" in line)
+        self.assertEqual(address, "http://vlzozed.example.org/")
+        self.assertEqual(environment.get("QT_QPA_PLATFORM"), "")
+        self.assertNotIn("DBUS_SESSION_BUS_ADDRESS", environment)
+        self.assertNotIn("QT_XCB_NO_MITSHM", environment)
+        self.assertEqual(environment.get("DISPLAY"), self.desktop.display)
+
+        # Enter would press 開く again, the button with the focus: OK is clicked.
+        self.desktop.click(about.x + ABOUT_OK_BUTTON[0], about.y + ABOUT_OK_BUTTON[1])
+        self.wait_until_gone("Velloric付箋について")
+        self.assertEqual(self.exit_program(), 0)
 
 
 if __name__ == "__main__":
