@@ -12,8 +12,6 @@ Each program starts once first, untimed, so that its files exist and the system'
 what it reads; then every timed start opens the notes that the previous one saved.
 """
 
-import argparse
-import json
 import os
 import statistics
 import sys
@@ -23,7 +21,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
 from desktop import VirtualDesktop  # noqa: E402
-from programs import add_program_arguments, chosen_programs, session_bus  # noqa: E402
+from programs import run_benchmark, session_bus  # noqa: E402
 from xmap import MapWatcher  # noqa: E402
 
 
@@ -79,24 +77,20 @@ class _prepared_all:
         return False
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    add_program_arguments(parser, "vlzozed,xpad")
+def add_options(parser):
     parser.add_argument("--repetitions", type=int, default=10)
     parser.add_argument("--notes", type=int, default=1)
-    arguments = parser.parse_args()
-    programs = chosen_programs(arguments)
-    samples = measure(programs, arguments.repetitions, arguments.notes)
-    if arguments.json:
-        print(json.dumps(samples))
-        return 0
-    for name, figures in samples.items():
-        wall, cpu = figures["first_note"], figures["first_note_cpu"]
-        print(f"{name}: first note after {statistics.median(wall):.1f} ms "
-              f"(min {min(wall):.1f}, max {max(wall):.1f}, {len(wall)} starts), "
-              f"{statistics.mean(cpu):.1f} ms of CPU by then (mean)")
-    return 0
+
+
+def report(name, figures, arguments):
+    wall, cpu = figures["first_note"], figures["first_note_cpu"]
+    print(f"{name}: first note after {statistics.median(wall):.1f} ms "
+          f"(min {min(wall):.1f}, max {max(wall):.1f}, {len(wall)} starts), "
+          f"{statistics.mean(cpu):.1f} ms of CPU by then (mean)")
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_benchmark(
+        __doc__, "vlzozed,xpad", add_options,
+        lambda programs, arguments: measure(programs, arguments.repetitions, arguments.notes),
+        report))

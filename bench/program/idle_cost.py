@@ -12,9 +12,7 @@ Usage: idle_cost.py [--build DIR] [--app DIR] [--notes N] [--seconds S] [--repet
 Programs take turns, R times; each figure is the median over the repetitions.
 """
 
-import argparse
 import glob
-import json
 import os
 import statistics
 import sys
@@ -24,7 +22,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
 from desktop import VirtualDesktop  # noqa: E402
-from programs import add_program_arguments, chosen_programs  # noqa: E402
+from programs import run_benchmark  # noqa: E402
 from xmap import MapWatcher  # noqa: E402
 
 SETTLE_SECONDS = 3  # start-up work and the first paints are not the idle cost
@@ -139,29 +137,26 @@ def measure(programs, notes, seconds, repetitions):
     return samples
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    add_program_arguments(parser, "vlzozed,naive,xpad")
+def add_options(parser):
     parser.add_argument("--notes", type=int, default=20)
     parser.add_argument("--seconds", type=float, default=20)
     parser.add_argument("--repetitions", type=int, default=3)
-    arguments = parser.parse_args()
-    programs = chosen_programs(arguments)
-    samples = measure(programs, arguments.notes, arguments.seconds, arguments.repetitions)
-    if arguments.json:
-        print(json.dumps(samples))
-        return 0
-    for name, figures in samples.items():
-        line = (f"{name}, {arguments.notes} notes: CPU {statistics.median(figures['cpu']):.2f} % "
-                f"of one core (X server {statistics.median(figures['server_cpu']):.2f} %), "
-                f"{statistics.median(figures['wakeups']):.1f} wake-ups/s, "
-                f"resident {statistics.median(figures['rss']):.1f} MB "
-                f"(private {statistics.median(figures['private']):.1f} MB)")
-        if "hidden_wakeups" in figures:
-            line += f"; all hidden: {statistics.median(figures['hidden_wakeups']):.1f} wake-ups/s"
-        print(line)
-    return 0
+
+
+def report(name, figures, arguments):
+    line = (f"{name}, {arguments.notes} notes: CPU {statistics.median(figures['cpu']):.2f} % "
+            f"of one core (X server {statistics.median(figures['server_cpu']):.2f} %), "
+            f"{statistics.median(figures['wakeups']):.1f} wake-ups/s, "
+            f"resident {statistics.median(figures['rss']):.1f} MB "
+            f"(private {statistics.median(figures['private']):.1f} MB)")
+    if "hidden_wakeups" in figures:
+        line += f"; all hidden: {statistics.median(figures['hidden_wakeups']):.1f} wake-ups/s"
+    print(line)
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_benchmark(
+        __doc__, "vlzozed,naive,xpad", add_options,
+        lambda programs, arguments: measure(programs, arguments.notes, arguments.seconds,
+                                            arguments.repetitions),
+        report))

@@ -10,7 +10,9 @@ windows.
 A peer that is not installed says so through `missing()`, and the benchmarks leave it out.
 """
 
+import argparse
 import contextlib
+import json
 import os
 import shutil
 import subprocess
@@ -162,6 +164,24 @@ def add_program_arguments(parser, programs):
     parser.add_argument("--programs", default=programs,
                         help="comma-separated, of vlzozed, naive and xpad")
     parser.add_argument("--json", action="store_true", help="every sample as JSON")
+
+
+def run_benchmark(description, programs, add_options, measure, report):
+    """A program benchmark's main routine: the common options and the benchmark's own
+    (`add_options(parser)`), then `measure(chosen programs, arguments)`, which gives
+    {program name: {figure: [samples]}}, printed as JSON with --json and otherwise by
+    `report(program name, figures, arguments)`. Returns the exit status."""
+    parser = argparse.ArgumentParser(description=description.split("\n\n")[0])
+    add_program_arguments(parser, programs)
+    add_options(parser)
+    arguments = parser.parse_args()
+    samples = measure(chosen_programs(arguments), arguments)
+    if arguments.json:
+        print(json.dumps(samples))
+    else:
+        for name, figures in samples.items():
+            report(name, figures, arguments)
+    return 0
 
 
 def chosen_programs(arguments):

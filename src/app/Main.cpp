@@ -160,6 +160,11 @@ std::optional<std::string> TMainForm::MissingCharacterName(const std::string& na
     return std::nullopt;
 }
 
+std::string TMainForm::StoredCharacterName(int index,
+                                           const std::optional<std::string>& missing) const {
+    return missing ? *missing : CharacterName(index);
+}
+
 TSprite* TMainForm::CharacterAt(int index) const {
     return FCharacters ? FCharacters->CharacterAt(index) : nullptr;
 }
@@ -236,11 +241,7 @@ std::vector<TNote> TMainForm::NoteRecords() const {
         record.WindowTop = position.y();
         record.Font = note->Memo->Font();
         record.BGColor = note->Memo->Color();
-        if (note->MissingCharacter()) {
-            record.Character = *note->MissingCharacter();
-        } else if (const TSprite* sprite = CharacterAt(note->CharacterIndex())) {
-            record.Character = sprite->Name;
-        }
+        record.Character = StoredCharacterName(note->CharacterIndex(), note->MissingCharacter());
         records.push_back(std::move(record));
     }
     return records;
@@ -253,11 +254,7 @@ TPreferences TMainForm::CurrentPreferences() const {
     preferences.BootCount = FBootCount;
     preferences.DefaultFont = FDefaultFont;
     preferences.DefaultBGColor = FDefaultBGColor;
-    if (FMissingDefaultCharacter) {
-        preferences.DefaultCharacter = *FMissingDefaultCharacter;
-    } else if (const TSprite* sprite = CharacterAt(FDefaultCharacter)) {
-        preferences.DefaultCharacter = sprite->Name;
-    }
+    preferences.DefaultCharacter = StoredCharacterName(FDefaultCharacter, FMissingDefaultCharacter);
     return preferences;
 }
 

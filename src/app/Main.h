@@ -65,6 +65,8 @@ class TMainForm : public TForm, public TDialogController, public TNoteHost {
     // `name` when it may be the name of a package that could not be read in this run: kept in
     // the files, so that the character comes back once its package reads again.
     std::optional<std::string> MissingCharacterName(const std::string& name) const;
+    // The name the files keep for the character at `index`: the missing one's, when there is one.
+    std::string StoredCharacterName(int index, const std::optional<std::string>& missing) const;
     // The character at index, or the first one for an index outside the catalogue.
     TSprite* CharacterAt(int index) const override;
     int CharacterCount() const override { return FCharacters ? FCharacters->CharacterCount() : 0; }

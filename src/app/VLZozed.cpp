@@ -80,10 +80,11 @@ int main(int argc, char** argv) {
     // count the minutes as they pass on standard error: a box shown at start-up is open, or the
     // auto-save timer has ticked, for as many minutes as they count.
     std::unique_ptr<QTimer> minutes;
-    if (const char* minute = std::getenv("VLZ_TEST_MINUTE_MS"); minute && std::atoi(minute) > 0) {
-        mainForm->SetMinuteLength(std::atoi(minute));
+    const char* minuteSetting = std::getenv("VLZ_TEST_MINUTE_MS");
+    if (const int minute = minuteSetting ? std::atoi(minuteSetting) : 0; minute > 0) {
+        mainForm->SetMinuteLength(minute);
         minutes = std::make_unique<QTimer>();
-        minutes->setInterval(std::atoi(minute));
+        minutes->setInterval(minute);
         QObject::connect(minutes.get(), &QTimer::timeout, [count = 0]() mutable {
             std::fprintf(stderr, "test hook: minute %d\n", ++count);
         });

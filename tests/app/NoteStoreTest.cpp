@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -79,22 +80,31 @@ class NoteStoreTest : public ::testing::Test {
         return yesterday;
     }
 
+    // The error of a save that must fail; none, after a test failure, when it did not.
+    static std::optional<ESaveError> FailedSave(TNoteStore& store, const std::vector<TNote>& notes,
+                                                TSaveKind kind) {
+        try {
+            store.Save(notes, TPreferences{}, kind);
+        } catch (const ESaveError& error) {
+            return error;
+        }
+        ADD_FAILURE() << "the save should have failed";
+        return std::nullopt;
+    }
+
     // A save the disk refuses leaves every file, backups included, as it was and puts the notes
     // into a new copy.
     void ExpectTheNotesInACopyAndEveryFileAsItWas(TNoteStore& store) {
         const std::map<std::string, std::string> before = ProgramFiles();
-        try {
-            store.Save(Notes("today"), TPreferences{}, TSaveKind::Full);
-            ADD_FAILURE() << "the save should have failed";
-        } catch (const ESaveError& error) {
-            EXPECT_TRUE(error.NotesKept());
-            EXPECT_FALSE(error.Repeated());
-            EXPECT_EQ(fs::path(error.EmergencyCopy()).parent_path(),
+        if (const auto error = FailedSave(store, Notes("today"), TSaveKind::Full)) {
+            EXPECT_TRUE(error->NotesKept());
+            EXPECT_FALSE(error->Repeated());
+            EXPECT_EQ(fs::path(error->EmergencyCopy()).parent_path(),
                       Folder.Path() / "state/vlzozed");
-            EXPECT_EQ(std::string(error.what()), Folder / "program/VLZozed.ini" +
-                                                     " に書き込めません.\n付箋は代わりに " +
-                                                     error.EmergencyCopy() + " に保存しました.");
-            EXPECT_EQ(ReadNotes(RemoveFileExt(error.EmergencyCopy())), Notes("today"));
+            EXPECT_EQ(std::string(error->what()), Folder / "program/VLZozed.ini" +
+                                                      " に書き込めません.\n付箋は代わりに " +
+                                                      error->EmergencyCopy() + " に保存しました.");
+            EXPECT_EQ(ReadNotes(RemoveFileExt(error->EmergencyCopy())), Notes("today"));
         }
         EXPECT_EQ(ProgramFiles(), before);
     }
@@ -105,12 +115,10 @@ class NoteStoreTest : public ::testing::Test {
         std::vector<std::string> copies;
         std::vector<bool> repeated;
         for (std::size_t tick = 0; tick <= TEmergencyCopies::KeptCopies; ++tick) {
-            try {
-                store.Save(LongNotes(std::to_string(tick)), TPreferences{}, TSaveKind::Full);
-                ADD_FAILURE() << "the save of tick " << tick << " should have failed";
-            } catch (const ESaveError& error) {
-                copies.push_back(error.EmergencyCopy());
-                repeated.push_back(error.Repeated());
+            if (const auto error =
+                    FailedSave(store, LongNotes(std::to_string(tick)), TSaveKind::Full)) {
+                copies.push_back(error->EmergencyCopy());
+                repeated.push_back(error->Repeated());
             }
         }
         ASSERT_EQ(copies.size(), TEmergencyCopies::KeptCopies + 1);
@@ -171,13 +179,10 @@ TEST_F(NoteStoreTest, ACopyThatFailsTooIsSaidAndTheNotesCountAsNotKept) {
         StoreEarlierRun();
         mounts.FillUp(Folder.Path());
         TNoteStore store(Files);
-        try {
-            store.Save(Notes("today"), TPreferences{}, TSaveKind::Quick);
-            ADD_FAILURE() << "the save should have failed";
-        } catch (const ESaveError& error) {
-            EXPECT_FALSE(error.NotesKept());
-            EXPECT_TRUE(error.EmergencyCopy().empty());
-            const std::string text = error.what();
+        if (const auto error = FailedSave(store, Notes("today"), TSaveKind::Quick)) {
+            EXPECT_FALSE(error->NotesKept());
+            EXPECT_TRUE(error->EmergencyCopy().empty());
+            const std::string text = error->what();
             EXPECT_EQ(text.rfind(Folder / "program/VLZozed.ini に書き込めません.\n", 0), 0u)
                 << text;
             EXPECT_NE(text.find("付箋の控えも保存できません"), std::string::npos) << text;
@@ -192,13 +197,9 @@ TEST_F(NoteStoreTest, QuickSavesThatKeepFailingRewriteOneCopyAndTellOnce) {
     fs::create_directory(Folder / "program/VLZozed.ini");
     TNoteStore store(Files);
     auto failure = [&](const std::string& memo, TSaveKind kind) {
-        try {
-            store.Save(Notes(memo), TPreferences{}, kind);
-        } catch (const ESaveError& error) {
-            return std::make_pair(error.EmergencyCopy(), error.Repeated());
-        }
-        ADD_FAILURE() << "the save of " << memo << " should have failed";
-        return std::make_pair(std::string(), false);
+        const auto error = FailedSave(store, Notes(memo), kind);
+        return error ? std::make_pair(error->EmergencyCopy(), error->Repeated())
+                     : std::make_pair(std::string(), false);
     };
 
     const auto [first, firstRepeated] = failure("one", TSaveKind::Quick);
@@ -342,13 +343,11 @@ TEST_F(NoteStoreTest, APreferencesFileThatCannotBeWrittenLeavesTheNotesSaved) {
     fs::remove(Folder / "program/VLZozed_pref.ini");
     fs::create_directory(Folder / "program/VLZozed_pref.ini");
     TNoteStore store(Files);
-    try {
-        store.Save(Notes("today"), TPreferences{}, TSaveKind::Quick);
-        ADD_FAILURE() << "the save should have failed";
-    } catch (const ESaveError& error) {
-        EXPECT_TRUE(error.NotesKept());
-        EXPECT_TRUE(error.EmergencyCopy().empty());
-        EXPECT_EQ(std::string(error.what()), Folder / "program/VLZozed_pref.ini に書き込めません.");
+    if (const auto error = FailedSave(store, Notes("today"), TSaveKind::Quick)) {
+        EXPECT_TRUE(error->NotesKept());
+        EXPECT_TRUE(error->EmergencyCopy().empty());
+        EXPECT_EQ(std::string(error->what()),
+                  Folder / "program/VLZozed_pref.ini に書き込めません.");
     }
     EXPECT_EQ(ReadNotes(Files.SettingsBase), Notes("today"));
     EXPECT_FALSE(fs::exists(Folder.Path() / "state"));

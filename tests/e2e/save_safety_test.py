@@ -138,11 +138,13 @@ class SaveSafetyTest(ProgramTestCase):
                 self.assertEqual(self.stored_files(), stored)
             self.click_into_memo(note)
             killed = []
+            kill_sent = threading.Event()
             program = self.program
 
             def kill():
                 program.send_signal(signal.SIGKILL)
                 killed.append(time.monotonic())
+                kill_sent.set()
 
             # The kill comes at a random moment: in a burst, in a pause, in a save. Every other
             # round it comes late enough that some burst must be on the disk by then.
@@ -150,14 +152,13 @@ class SaveSafetyTest(ProgramTestCase):
             killer = threading.Timer(delay, kill)
             killer.start()
             bursts = []  # (token, when its last key was sent)
-            while program.poll() is None and not killed:
+            while program.poll() is None and not kill_sent.is_set():
                 token = f"r{number}b{len(bursts)}"
                 self.type_text(" " + token)
                 bursts.append((token, time.monotonic()))
                 typed.append(token)
-                pause_end = time.monotonic() + rounds.uniform(0.1, 2.5)
-                while time.monotonic() < pause_end and not killed:
-                    time.sleep(0.02)
+                # The pause between bursts, which the kill may end.
+                kill_sent.wait(rounds.uniform(0.1, 2.5))
             killer.join()
             self.wait_for_exit()
             must_be_saved += [token for token, ended in bursts

@@ -83,22 +83,21 @@ void TCharacterCatalogue::FailStartUp() {
     Characters.push_back(std::make_unique<TSprite>());
 }
 
-std::int32_t TCharacterCatalogue::FindCharacter(std::string_view name) const {
+std::optional<std::int32_t> TCharacterCatalogue::IndexOf(std::string_view name) const {
     for (std::size_t i = 0; i < Characters.size(); ++i) {
         if (Characters[i]->Name == name) {
             return static_cast<std::int32_t>(i);
         }
     }
-    return 0;
+    return std::nullopt;
+}
+
+std::int32_t TCharacterCatalogue::FindCharacter(std::string_view name) const {
+    return IndexOf(name).value_or(0);
 }
 
 bool TCharacterCatalogue::HasCharacter(std::string_view name) const {
-    for (const auto& character : Characters) {
-        if (character->Name == name) {
-            return true;
-        }
-    }
-    return false;
+    return IndexOf(name).has_value();
 }
 
 TSprite* TCharacterCatalogue::CharacterAt(std::int32_t index) const {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,7 @@ class TCharacterCatalogue {
 
   private:
     void FailStartUp();
+    std::optional<std::int32_t> IndexOf(std::string_view name) const;
 
     std::vector<std::string> folders_;
     std::vector<std::unique_ptr<TSprite>> Characters;

@@ -62,12 +62,13 @@ void TNoteStore::Save(const std::vector<TNote>& notes, const TPreferences& prefe
 void TNoteStore::RotateBackups() {
     // The backups move on only for a note file that takes their place: with none, or with a
     // folder in its place, the save fails or starts afresh, and moving them would only lose the
-    // older generation.
+    // older generation. Nor do they move for the note file the first backup already holds, which
+    // only a run of failed saves leaves behind (so the files are compared only then).
     const std::optional<std::optional<std::string>> beforeQuickSaves = FBeforeQuickSaves;
     FBeforeQuickSaves.reset();
     const std::string noteFile = TNoteFileNames(FSettingsBase).NoteFile;
     if (beforeQuickSaves) {
-        if (*beforeQuickSaves && !FirstBackupHolds(*beforeQuickSaves)) {
+        if (*beforeQuickSaves && !(FFailedSinceRotation && FirstBackupHolds(*beforeQuickSaves))) {
             vlz::RotateBackups(FSettingsBase, *beforeQuickSaves);
         }
     } else if (std::filesystem::is_regular_file(noteFile) &&
@@ -77,10 +78,7 @@ void TNoteStore::RotateBackups() {
 }
 
 bool TNoteStore::FirstBackupHolds(const std::optional<std::string>& noteFile) const {
-    // Only a run of failed saves leaves the note file as the backups last took it; an unchanged
-    // file that saves well rotates as it always has.
-    return FFailedSinceRotation && noteFile &&
-           ReadOrNothing(TNoteFileNames(FSettingsBase).FirstBackup) == noteFile;
+    return noteFile && ReadOrNothing(TNoteFileNames(FSettingsBase).FirstBackup) == noteFile;
 }
 
 void TNoteStore::FailNotes(const std::string& error, const std::vector<TNote>& notes) {
