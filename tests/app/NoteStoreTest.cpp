@@ -80,6 +80,12 @@ class NoteStoreTest : public ::testing::Test {
         return yesterday;
     }
 
+    // The first and the second backup hold these.
+    void ExpectBackups(const std::string& first, const std::string& second) const {
+        EXPECT_EQ(Contents(Folder / "program/VLZozed.bak"), first);
+        EXPECT_EQ(Contents(Folder / "program/VLZozed.bk2"), second);
+    }
+
     // The error of a save that must fail; none, after a test failure, when it did not.
     static std::optional<ESaveError> FailedSave(TNoteStore& store, const std::vector<TNote>& notes,
                                                 TSaveKind kind) {
@@ -237,19 +243,16 @@ TEST_F(NoteStoreTest, FullSavesThatKeepFailingTellOnceAndRotateTheBackupsOnce) {
         TNoteStore store(Files);
         ExpectFullSavesToFailAsOne(store);
         EXPECT_EQ(Contents(program / "VLZozed.ini"), yesterday);
-        EXPECT_EQ(Contents(program / "VLZozed.bak"), yesterday);
-        EXPECT_EQ(Contents(program / "VLZozed.bk2"), "first backup");
+        ExpectBackups(yesterday, "first backup");
 
         // The first backup holds the note file the failed saves left: the good save after them
         // keeps both generations, and the one after that rotates as ever.
         fs::remove(program / "filler");
         store.Save(LongNotes("room again"), TPreferences{}, TSaveKind::Full);
-        EXPECT_EQ(Contents(program / "VLZozed.bak"), yesterday);
-        EXPECT_EQ(Contents(program / "VLZozed.bk2"), "first backup");
+        ExpectBackups(yesterday, "first backup");
         const std::string roomAgain = Contents(program / "VLZozed.ini");
         store.Save(Notes("later"), TPreferences{}, TSaveKind::Full);
-        EXPECT_EQ(Contents(program / "VLZozed.bak"), roomAgain);
-        EXPECT_EQ(Contents(program / "VLZozed.bk2"), yesterday);
+        ExpectBackups(roomAgain, yesterday);
     });
     fs::remove_all(Folder.Path() / "state");
     testing::RunWithPrivateMounts([&](testing::PrivateMounts& mounts) {
@@ -259,15 +262,13 @@ TEST_F(NoteStoreTest, FullSavesThatKeepFailingTellOnceAndRotateTheBackupsOnce) {
         mounts.MakeReadOnly(program);
         TNoteStore store(Files);
         ExpectFullSavesToFailAsOne(store);
-        EXPECT_EQ(Contents(program / "VLZozed.bak"), "first backup");
-        EXPECT_EQ(Contents(program / "VLZozed.bk2"), "second backup");
+        ExpectBackups("first backup", "second backup");
 
         // The rotations that the folder refused are not made up for: the good save rotates once.
         ASSERT_EQ(::umount(program.c_str()), 0);
         store.Save(Notes("writable again"), TPreferences{}, TSaveKind::Full);
         EXPECT_EQ(ReadNotes(Files.SettingsBase), Notes("writable again"));
-        EXPECT_EQ(Contents(program / "VLZozed.bak"), yesterday);
-        EXPECT_EQ(Contents(program / "VLZozed.bk2"), "first backup");
+        ExpectBackups(yesterday, "first backup");
     });
 }
 
@@ -282,8 +283,7 @@ TEST_F(NoteStoreTest, QuickSavesBetweenFailedFullSavesLoseNoGeneration) {
         store.Save(Notes("typing on"), TPreferences{}, TSaveKind::Quick);
         store.Save(Notes("tick again"), TPreferences{}, TSaveKind::Full);
         EXPECT_EQ(ReadNotes(Files.SettingsBase), Notes("tick again"));
-        EXPECT_EQ(Contents(program / "VLZozed.bak"), yesterday);
-        EXPECT_EQ(Contents(program / "VLZozed.bk2"), "first backup");
+        ExpectBackups(yesterday, "first backup");
     });
 }
 
@@ -292,8 +292,7 @@ TEST_F(NoteStoreTest, OnlyTheFullSaveRotatesTheBackupsAndAnUnchangedFileIsNotWri
     const std::string yesterday = Contents(Folder / "program/VLZozed.ini");
     TNoteStore store(Files);
     store.Save(Notes("quick"), TPreferences{}, TSaveKind::Quick);
-    EXPECT_EQ(Contents(Folder / "program/VLZozed.bak"), "first backup");
-    EXPECT_EQ(Contents(Folder / "program/VLZozed.bk2"), "second backup");
+    ExpectBackups("first backup", "second backup");
     EXPECT_EQ(ReadNotes(Files.SettingsBase), Notes("quick"));
 
     struct stat before {};
@@ -307,12 +306,10 @@ TEST_F(NoteStoreTest, OnlyTheFullSaveRotatesTheBackupsAndAnUnchangedFileIsNotWri
     // the last rotating save left it.
     store.Save(Notes("quick again"), TPreferences{}, TSaveKind::Quick);
     store.Save(Notes("full"), TPreferences{}, TSaveKind::Full);
-    EXPECT_EQ(Contents(Folder / "program/VLZozed.bak"), yesterday);
-    EXPECT_EQ(Contents(Folder / "program/VLZozed.bk2"), "first backup");
+    ExpectBackups(yesterday, "first backup");
     const std::string full = Contents(Folder / "program/VLZozed.ini");
     store.Save(Notes("full again"), TPreferences{}, TSaveKind::Full);
-    EXPECT_EQ(Contents(Folder / "program/VLZozed.bak"), full);
-    EXPECT_EQ(Contents(Folder / "program/VLZozed.bk2"), yesterday);
+    ExpectBackups(full, yesterday);
 }
 
 TEST_F(NoteStoreTest, WithoutANoteFileTheBackupsStayAsTheyAre) {
@@ -332,8 +329,7 @@ TEST_F(NoteStoreTest, WithoutANoteFileTheBackupsStayAsTheyAre) {
         if (first == TSaveKind::Quick) {
             store.Save(Notes("afresh"), TPreferences{}, TSaveKind::Full);
         }
-        EXPECT_EQ(Contents(Folder / "program/VLZozed.bak"), "first backup");
-        EXPECT_EQ(Contents(Folder / "program/VLZozed.bk2"), "second backup");
+        ExpectBackups("first backup", "second backup");
         fs::remove(Folder / "program/VLZozed.ini");
     }
 }
