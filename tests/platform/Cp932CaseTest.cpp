@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "Cp932Codes.h"
 #include "platform/Cp932.h"
 
 namespace vlz {
@@ -100,21 +101,14 @@ TEST(Cp932CaseTest, CodePageUpperCaseIsWhatARoundTripThroughUnicodeGives) {
     const std::string previous = std::setlocale(LC_CTYPE, nullptr);
     ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
     int letters = 0;
-    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
-        if (!IsCp932LeadByte(static_cast<unsigned char>(lead))) {
-            continue;
-        }
-        for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-            const std::string code{static_cast<char>(lead), static_cast<char>(trail)};
-            const std::string expected = UpperCaseThroughUnicode(code);
-            const std::string upper = Cp932CodePageUpperCase(code);
-            // Bytes that are no character stay as they are.
-            EXPECT_EQ(upper, expected.empty() ? code : expected)
-                << std::hex << lead << " " << trail;
-            // A letter: what the code shows changes (not only the code it is written under).
-            letters +=
-                !expected.empty() && Cp932Shown(FromCp932(expected)) != Cp932Shown(FromCp932(code));
-        }
+    for (const std::string& code : testing::DoubleByteCodes(0x40, 0xFC)) {
+        const std::string expected = UpperCaseThroughUnicode(code);
+        const std::string upper = Cp932CodePageUpperCase(code);
+        // Bytes that are no character stay as they are.
+        EXPECT_EQ(upper, expected.empty() ? code : expected) << ::testing::PrintToString(code);
+        // A letter: what the code shows changes (not only the code it is written under).
+        letters +=
+            !expected.empty() && Cp932Shown(FromCp932(expected)) != Cp932Shown(FromCp932(code));
     }
     std::setlocale(LC_CTYPE, previous.c_str());
     // 26 full-width Latin, 24 Greek and 33 Cyrillic letters, and ten small Roman numerals under

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "Cp932Codes.h"
+
 namespace vlz {
 namespace {
 
@@ -59,16 +61,10 @@ TEST(Cp932, EverySingleByteComesBackFromAReadAndAWrite) {
 
 TEST(Cp932, EveryDoubleByteCodeComesBackFromAReadAndAWrite) {
     int carried = 0;
-    for (int lead = 0x81; lead <= 0xFC; ++lead) {
-        if (!IsCp932LeadByte(static_cast<unsigned char>(lead))) {
-            continue;
-        }
-        for (int trail = 0; trail <= 0xFF; ++trail) {
-            const std::string bytes{static_cast<char>(lead), static_cast<char>(trail)};
-            const std::string text = FromCp932(bytes);
-            ASSERT_EQ(ToCp932(text), bytes) << std::hex << lead << ' ' << trail;
-            carried += IsCp932ByteCarrier(OnlyCodePoint(text)) ? 1 : 0;
-        }
+    for (const std::string& bytes : testing::DoubleByteCodes(0x00, 0xFF)) {
+        const std::string text = FromCp932(bytes);
+        ASSERT_EQ(ToCp932(text), bytes) << ::testing::PrintToString(bytes);
+        carried += IsCp932ByteCarrier(OnlyCodePoint(text)) ? 1 : 0;
     }
     // Unassigned codes and the duplicates that CP932 writes under another code; most are known.
     EXPECT_GT(carried, 5000);
