@@ -45,6 +45,19 @@ void LoadTrayIcons(TIcon& shown, TIcon& hidden) {
     hidden.SetPixels(hiddenArt.PictureWidth(), hiddenArt.PictureHeight(), hiddenArt.PictureArgb());
 }
 
+// Runs a save that may fail again and again (a full disk): the user is told of a failure once,
+// with the copy that holds the notes; the same failure again goes unsaid. Telling at every pause
+// in the typing or every tick would only keep a box in the way.
+void SaveTellingOnce(const std::function<void()>& save) {
+    try {
+        save();
+    } catch (const ESaveError& error) {
+        if (!error.Repeated()) {
+            throw;
+        }
+    }
+}
+
 }  // namespace
 
 TMainForm::TMainForm(std::string ExecutablePath)
@@ -304,15 +317,7 @@ void TMainForm::SaveChanges() {
     if (!CanSave()) {
         return;
     }
-    try {
-        FStore.Save(NoteRecords(), CurrentPreferences(), TSaveKind::Quick);
-    } catch (const ESaveError& error) {
-        // The user has been told of this failure and of where the notes are; telling again at
-        // every pause in the typing would only keep the box in the way.
-        if (!error.Repeated()) {
-            throw;
-        }
-    }
+    SaveTellingOnce([this] { FStore.Save(NoteRecords(), CurrentPreferences(), TSaveKind::Quick); });
 }
 
 void TMainForm::NewActionExecute() {
@@ -430,15 +435,8 @@ void TMainForm::TrayIconMouseDown(TObject& /*Sender*/, TMouseButton Button, TShi
 }
 
 void TMainForm::TimerTimer() {
-    // As for the quick saves: a failure the user has been told of, with the copy that holds the
-    // notes, is not told again at every tick. The close query tells every one.
-    try {
-        SaveAll();
-    } catch (const ESaveError& error) {
-        if (!error.Repeated()) {
-            throw;
-        }
-    }
+    // The close query, unlike the timer, tells every failure.
+    SaveTellingOnce([this] { SaveAll(); });
 }
 
 void TMainForm::FormCloseQuery(bool& CanClose) {
